@@ -144,14 +144,16 @@ void Database::open(const QString& folder) {
     close();
     if (!isDataFolder(folder))
         throw DbError(QStringLiteral("A mappában nincs adatbázis: %1").arg(QDir::toNativeSeparators(folder)));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(databaseFile(folder));
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-    if (!db.open()) {
-        const QString text = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-        throw DbError(text);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(databaseFile(folder));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!db.open()) {
+            const QString text = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw DbError(text);
+        }
     }
     m_folder = QDir(folder).absolutePath();
     try {
