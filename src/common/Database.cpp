@@ -370,22 +370,36 @@ QString Database::integrityCheck() {
     return queryText(QStringLiteral("PRAGMA integrity_check"), QString());
 }
 
-Database::Transaction::Transaction(Database& db) : m_db(db) {
-    m_db.execSql(QStringLiteral("BEGIN IMMEDIATE"));
+Database::Transaction::Transaction(Database& db) : m_db(db), m_level(db.m_txDepth) {
+    if (m_level == 0)
+        m_db.execSql(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        m_db.execSql(QStringLiteral("SAVEPOINT orvix_sp%1").arg(m_level));
+    ++m_db.m_txDepth;
 }
 
 Database::Transaction::~Transaction() {
-    if (!m_done) {
-        try {
+    if (m_done)
+        return;
+    --m_db.m_txDepth;
+    try {
+        if (m_level == 0) {
             m_db.execSql(QStringLiteral("ROLLBACK"));
-        } catch (...) {
+        } else {
+            m_db.execSql(QStringLiteral("ROLLBACK TO orvix_sp%1").arg(m_level));
+            m_db.execSql(QStringLiteral("RELEASE orvix_sp%1").arg(m_level));
         }
+    } catch (...) {
     }
 }
 
 void Database::Transaction::commit() {
-    m_db.execSql(QStringLiteral("COMMIT"));
+    if (m_level == 0)
+        m_db.execSql(QStringLiteral("COMMIT"));
+    else
+        m_db.execSql(QStringLiteral("RELEASE orvix_sp%1").arg(m_level));
     m_done = true;
+    --m_db.m_txDepth;
 }
 
 // ---------------------------------------------------------------------------

@@ -92,7 +92,9 @@ public:
 
     // A transaction that takes the write lock at once (so that two
     // workstations do not both read a running number and then both write).
-    // Rolled back on destruction unless committed.
+    // Rolled back on destruction unless committed. Transactions nest: an inner
+    // one is a savepoint of the outer one, so an operation that is atomic by
+    // itself can also run inside a larger batch.
     class Transaction {
     public:
         explicit Transaction(Database& db);
@@ -103,8 +105,10 @@ public:
 
     private:
         Database& m_db;
+        int m_level = 0;
         bool m_done = false;
     };
+    bool inTransaction() const { return m_txDepth > 0; }
 
 private:
     void configureConnection();
@@ -112,6 +116,7 @@ private:
 
     QString m_name;
     QString m_folder;
+    int m_txDepth = 0;
 };
 
 // Registers UPPER, LOWER, LIKE and the collation HU on a raw SQLite handle.

@@ -185,6 +185,30 @@ void DatabaseTest::transactionRollsBack() {
         tr.commit();
     }
     QCOMPARE(m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM ugyfel"), 0), before + 1);
+
+    // An inner transaction that fails undoes only its own part of the batch.
+    {
+        Database::Transaction outer(m_db);
+        m_db.execSql(QStringLiteral("INSERT INTO ugyfel (ugyfel_nev) VALUES ('külső')"));
+        try {
+            Database::Transaction inner(m_db);
+            m_db.execSql(QStringLiteral("INSERT INTO ugyfel (ugyfel_nev) VALUES ('belső')"));
+            m_db.execSql(QStringLiteral("INSERT INTO nincs_ilyen_tabla VALUES (1)"));
+            inner.commit();
+        } catch (const DbError&) {
+        }
+        {
+            Database::Transaction inner(m_db);
+            m_db.execSql(QStringLiteral("INSERT INTO ugyfel (ugyfel_nev) VALUES ('belső 2')"));
+            inner.commit();
+        }
+        outer.commit();
+    }
+    QCOMPARE(m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE ugyfel_nev IN "
+                                          "('külső', 'belső', 'belső 2')"),
+                           0),
+             2);
+    QVERIFY(!m_db.inTransaction());
 }
 
 void DatabaseTest::openRefusesFolderWithoutDatabase() {
