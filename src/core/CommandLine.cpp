@@ -1,65 +1,261 @@
 #include "core/CommandLine.h"
 
 #include "common/Database.h"
+#include "core/DemoData.h"
 #include "data/Schema.h"
 
+#include <QDir>
+#include <QFile>
+#include <QMap>
 #include <QTextStream>
+#include <optional>
 
 namespace orvix {
 
 namespace {
 
-QTextStream& out() {
-    static QTextStream s(stdout);
-    return s;
+// Exit codes of every command.
+enum ExitCode { Success = 0, Failed = 1, BadArguments = 2 };
+
+const char* const kProgram = "Orvix_Szamla_Cli";
+
+void print(const QString& text) {
+    QTextStream out(stdout);
+    out << text << '\n';
 }
 
-QTextStream& err() {
-    static QTextStream s(stderr);
-    return s;
+void printError(const QString& text) {
+    QTextStream err(stderr);
+    err << "Hiba: " << text << '\n';
 }
 
-int usage() {
-    out() << "Használat: Orvix_Szamla_Cli PARANCS [KAPCSOLÓK]\n"
-             "Parancsok:\n"
-             "  init DIR        új, üres adatmappa létrehozása\n"
-             "  --help          ez a leírás\n";
-    out().flush();
-    return 0;
+// A bad command line: the message, a pointer to the help, exit code 2.
+int badArguments(const QString& command, const QString& text) {
+    printError(text);
+    QTextStream(stderr) << "Segítség: " << kProgram << ' ' << (command.isEmpty() ? QString() : command + ' ')
+                        << "--help\n";
+    return BadArguments;
 }
+
+// ---------------------------------------------------------------------------
+// Arguments of one command: positional arguments and "--name value" (or
+// "--name=value") options.
+
+struct Arguments {
+    QStringList positional;
+    QMap<QString, QString> options;
+};
+
+// --help (or -h) anywhere among the arguments wins over every other argument.
+bool wantsHelp(const QStringList& args) {
+    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
+}
+
+// Splits the arguments of a command; valueOptions are the option names the
+// command knows. Returns the Hungarian error text on a bad command line.
+std::optional<QString> parseArguments(const QStringList& args, const QStringList& valueOptions,
+                                      Arguments& parsed) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            parsed.positional << arg;
+            continue;
+        }
+        QString name = arg;
+        std::optional<QString> value;
+        const int eq = arg.indexOf(QLatin1Char('='));
+        if (eq > 0) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+        }
+        if (!valueOptions.contains(name))
+            return QStringLiteral("ismeretlen kapcsoló: %1").arg(name);
+        if (!value) {
+            if (i + 1 >= args.size())
+                return QStringLiteral("a(z) %1 kapcsoló után hiányzik az érték.").arg(name);
+            value = args.at(++i);
+        }
+        parsed.options.insert(name, *value);
+    }
+    return std::nullopt;
+}
+
+// The one folder argument of a command.
+std::optional<QString> folderArgument(const Arguments& parsed, const QString& command, QString& folder) {
+    if (parsed.positional.isEmpty())
+        return QStringLiteral("a(z) %1 parancs egy mappát vár (DIR).").arg(command);
+    if (parsed.positional.size() > 1)
+        return QStringLiteral("fölösleges argumentum: %1").arg(parsed.positional.at(1));
+    folder = parsed.positional.first();
+    if (folder.trimmed().isEmpty())
+        return QStringLiteral("a mappa neve üres.");
+    return std::nullopt;
+}
+
+// A whole number option within [low, high]; absent leaves value unchanged.
+template <typename T>
+std::optional<QString> numberOption(const Arguments& parsed, const QString& name, qint64 low, qint64 high,
+                                    T& value) {
+    if (!parsed.options.contains(name))
+        return std::nullopt;
+    const QString text = parsed.options.value(name).trimmed();
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    if (!ok)
+        return QStringLiteral("a(z) %1 értéke nem egész szám: \"%2\"").arg(name, parsed.options.value(name));
+    if (number < low || number > high)
+        return QStringLiteral("a(z) %1 értéke %2 és %3 között lehet, nem %4.")
+            .arg(name)
+            .arg(low)
+            .arg(high)
+            .arg(number);
+    value = T(number);
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------
+// Help texts
+
+QString programHelp() {
+    return QStringLiteral(
+        "Használat: Orvix_Szamla_Cli PARANCS [KAPCSOLÓK]\n"
+        "\n"
+        "Parancsok:\n"
+        "  init DIR        új, üres adatmappa létrehozása\n"
+        "  demo-data DIR   adatmappa feltöltése mintaadatokkal (kibocsátó, ügyfelek, termékek)\n"
+        "\n"
+        "Egy parancs leírása: Orvix_Szamla_Cli PARANCS --help\n"
+        "\n"
+        "Kilépési kódok: 0 siker, 1 a művelet nem sikerült, 2 hibás parancssor.");
+}
+
+QString initHelp() {
+    return QStringLiteral("Használat: Orvix_Szamla_Cli init DIR\n"
+                          "\n"
+                          "Új adatmappát hoz létre a DIR mappában (a mappát is létrehozza, ha nincs):\n"
+                          "minden táblát, a kezdő sorokat és az irányítószám-táblát.\n"
+                          "Ha a mappában már van adatbázis, nem változtat rajta, és 1-es kóddal lép ki.");
+}
+
+QString demoDataHelp() {
+    return QStringLiteral(
+        "Használat: Orvix_Szamla_Cli demo-data DIR [--customers N] [--products N] [--seed S]\n"
+        "\n"
+        "Mintaadatokkal tölti fel a DIR adatmappát: kibocsátó, ügyfelek, termékek,\n"
+        "termékkategóriák, származási helyek és mértékegységek. Ha DIR-ben még nincs\n"
+        "adatmappa, előbb létrehozza. Meglévő adatmappát csak akkor tölt fel, ha abban\n"
+        "még nincs ügyfél és termék; különben nem változtat rajta, és 1-es kóddal lép ki.\n"
+        "\n"
+        "Kapcsolók:\n"
+        "  --customers N   az ügyfelek száma (1 … 1000000, alapértelmezés: 300)\n"
+        "  --products N    a termékek száma (1 … 1000000, alapértelmezés: 300)\n"
+        "  --seed S        a véletlen adatok magja (0 … 4294967295, alapértelmezés: 1);\n"
+        "                  ugyanaz a mag mindig ugyanazokat az adatokat adja");
+}
+
+// ---------------------------------------------------------------------------
+// Commands
 
 int cmdInit(const QStringList& args) {
-    if (args.contains(QStringLiteral("--help"))) {
-        out() << "Használat: Orvix_Szamla_Cli init DIR\nÚj adatmappát hoz létre a megadott mappában.\n";
-        return 0;
+    const QString command = QStringLiteral("init");
+    if (wantsHelp(args)) {
+        print(initHelp());
+        return Success;
     }
-    if (args.size() != 1) {
-        err() << "Hiba: az init parancs egy mappát vár.\n";
-        return 2;
-    }
+    Arguments parsed;
+    if (const auto error = parseArguments(args, {}, parsed))
+        return badArguments(command, *error);
+    QString folder;
+    if (const auto error = folderArgument(parsed, command, folder))
+        return badArguments(command, *error);
+
     Database db(QStringLiteral("cli"));
     try {
-        data::createDataFolder(db, args.at(0));
+        data::createDataFolder(db, folder);
     } catch (const DbError& e) {
-        err() << "Hiba: " << e.text() << "\n";
-        return 1;
+        printError(e.text());
+        return Failed;
     }
-    out() << "Adatmappa létrehozva: " << args.at(0) << "\n";
-    return 0;
+    print(QStringLiteral("Adatmappa létrehozva: %1").arg(QDir::toNativeSeparators(folder)));
+    return Success;
+}
+
+int cmdDemoData(const QStringList& args) {
+    const QString command = QStringLiteral("demo-data");
+    const QString customers = QStringLiteral("--customers");
+    const QString products = QStringLiteral("--products");
+    const QString seed = QStringLiteral("--seed");
+    if (wantsHelp(args)) {
+        print(demoDataHelp());
+        return Success;
+    }
+    Arguments parsed;
+    if (const auto error = parseArguments(args, {customers, products, seed}, parsed))
+        return badArguments(command, *error);
+    QString folder;
+    DemoOptions options;
+    if (auto error = folderArgument(parsed, command, folder))
+        return badArguments(command, *error);
+    if (auto error = numberOption(parsed, customers, 1, 1000000, options.customers))
+        return badArguments(command, *error);
+    if (auto error = numberOption(parsed, products, 1, 1000000, options.products))
+        return badArguments(command, *error);
+    if (auto error = numberOption(parsed, seed, 0, 4294967295LL, options.seed))
+        return badArguments(command, *error);
+
+    Database db(QStringLiteral("cli"));
+    const bool created = !Database::isDataFolder(folder);
+    const bool folderExisted = QDir(folder).exists();
+    std::optional<QString> failure;
+    try {
+        if (created)
+            data::createDataFolder(db, folder);
+        else
+            db.open(folder);
+        fillDemoMasters(db, options);
+    } catch (const DemoDataError& e) {
+        failure = e.text();
+    } catch (const DbError& e) {
+        failure = e.text();
+    }
+    if (failure) {
+        // A data folder made for this run is removed again: a failed run
+        // leaves nothing behind.
+        db.close();
+        if (created) {
+            QFile::remove(Database::databaseFile(folder));
+            if (!folderExisted)
+                QDir().rmdir(folder);
+        }
+        printError(*failure);
+        return Failed;
+    }
+    print(QStringLiteral("Mintaadatok betöltve: %1 ügyfél, %2 termék (%3).")
+              .arg(options.customers)
+              .arg(options.products)
+              .arg(QDir::toNativeSeparators(folder)));
+    return Success;
 }
 
 } // namespace
 
 int runCommandLine(const QStringList& args) {
-    if (args.size() < 2 || args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))
-        return usage();
+    if (args.size() < 2) {
+        printError(QStringLiteral("hiányzik a parancs."));
+        QTextStream(stderr) << '\n' << programHelp() << '\n';
+        return BadArguments;
+    }
     const QString command = args.at(1);
     const QStringList rest = args.mid(2);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        print(programHelp());
+        return Success;
+    }
     if (command == QLatin1String("init"))
         return cmdInit(rest);
-    err() << "Hiba: ismeretlen parancs: " << command << "\n";
-    err().flush();
-    return 2;
+    if (command == QLatin1String("demo-data"))
+        return cmdDemoData(rest);
+    return badArguments(QString(), QStringLiteral("ismeretlen parancs: %1").arg(command));
 }
 
 } // namespace orvix

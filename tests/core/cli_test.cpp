@@ -1,0 +1,164 @@
+// The command-line companion as a user runs it: the real executable (its path
+// in ORVIX_CLI), its exit codes, its messages and the data folders it leaves.
+#include "common/Database.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orvix;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    QString m_program;
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    Run run(const QStringList& args) {
+        QProcess p;
+        p.start(m_program, args);
+        if (!p.waitForFinished(120000))
+            return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    qint64 count(const QString& folder, const QString& table) {
+        Database db(QStringLiteral("cli_check"));
+        db.open(folder);
+        return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), -1);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_program = qEnvironmentVariable("ORVIX_CLI");
+        if (m_program.isEmpty())
+            QSKIP("ORVIX_CLI (the path of Orvix_Szamla_Cli) is not set");
+        QVERIFY2(QFileInfo(m_program).isExecutable(), qPrintable(m_program));
+        QVERIFY(m_dir.isValid());
+    }
+
+    void help_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("program") << QStringList{"--help"} << "demo-data DIR";
+        QTest::newRow("program -h") << QStringList{"-h"} << "init DIR";
+        QTest::newRow("init") << QStringList{"init", "--help"} << "Orvix_Szamla_Cli init DIR";
+        QTest::newRow("demo-data") << QStringList{"demo-data", "--help"} << "--customers N";
+        QTest::newRow("help among other arguments")
+            << QStringList{"demo-data", "x", "--bogus", "--help"} << "--products N";
+    }
+    void help() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, expected);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("Használat:")) && r.out.contains(expected), qPrintable(r.out));
+        QCOMPARE(r.err, QString());
+    }
+
+    // A bad command line gives exit code 2 and a Hungarian message naming the
+    // fault, and creates nothing.
+    void badArguments_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << "hiányzik a parancs";
+        QTest::newRow("unknown command") << QStringList{"torol", "@"} << "ismeretlen parancs: torol";
+        QTest::newRow("init without folder") << QStringList{"init"} << "mappát vár";
+        QTest::newRow("init with two folders")
+            << QStringList{"init", "@", "masik"} << "fölösleges argumentum: masik";
+        QTest::newRow("init unknown option")
+            << QStringList{"init", "@", "--force"} << "ismeretlen kapcsoló: --force";
+        QTest::newRow("demo-data without folder")
+            << QStringList{"demo-data", "--customers", "5"} << "mappát vár";
+        QTest::newRow("not a number")
+            << QStringList{"demo-data", "@", "--customers", "sok"} << "--customers értéke nem egész szám";
+        QTest::newRow("fraction") << QStringList{"demo-data", "@", "--products=2.5"}
+                                  << "--products értéke nem egész";
+        QTest::newRow("missing value") << QStringList{"demo-data", "@", "--products"} << "hiányzik az érték";
+        QTest::newRow("zero") << QStringList{"demo-data", "@", "--customers", "0"} << "1 és 1000000 között";
+        QTest::newRow("negative") << QStringList{"demo-data", "@", "--products", "-4"}
+                                  << "1 és 1000000 között";
+        QTest::newRow("seed too large")
+            << QStringList{"demo-data", "@", "--seed", "4294967296"} << "0 és 4294967295 között";
+        QTest::newRow("unknown option")
+            << QStringList{"demo-data", "@", "--documents", "5"} << "ismeretlen kapcsoló: --documents";
+    }
+    void badArguments() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const QString folder = path(QStringLiteral("bad_%1").arg(QTest::currentDataTag()));
+        args.replaceInStrings(QStringLiteral("@"), folder);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.startsWith(QStringLiteral("Hiba: ")) && r.err.contains(message), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    void initCreatesFolderOnce() {
+        const QString folder = path(QStringLiteral("init/Adatok"));
+        Run r = run({QStringLiteral("init"), folder});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(Database::isDataFolder(folder));
+        QCOMPARE(count(folder, QStringLiteral("vat")), 3);
+
+        r = run({QStringLiteral("init"), folder});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("már van adatbázis")), qPrintable(r.err));
+        QCOMPARE(count(folder, QStringLiteral("vat")), 3);
+    }
+
+    void demoDataFillsOnce_data() {
+        QTest::addColumn<bool>("initFirst");
+        QTest::newRow("new folder") << false;
+        QTest::newRow("folder made by init") << true;
+    }
+    void demoDataFillsOnce() {
+        QFETCH(bool, initFirst);
+        const QString folder = path(QStringLiteral("demo_%1").arg(initFirst));
+        if (initFirst)
+            QCOMPARE(run({QStringLiteral("init"), folder}).exitCode, 0);
+        const QStringList args = {QStringLiteral("demo-data"),
+                                  folder,
+                                  QStringLiteral("--customers"),
+                                  QStringLiteral("25"),
+                                  QStringLiteral("--products=12"),
+                                  QStringLiteral("--seed"),
+                                  QStringLiteral("7")};
+        Run r = run(args);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("25 ügyfél, 12 termék")), qPrintable(r.out));
+        QCOMPARE(count(folder, QStringLiteral("ugyfel")), 25);
+        QCOMPARE(count(folder, QStringLiteral("cikkszam")), 12);
+
+        r = run(args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("már vannak ügyfelek vagy termékek")), qPrintable(r.err));
+        QCOMPARE(count(folder, QStringLiteral("ugyfel")), 25);
+        QCOMPARE(count(folder, QStringLiteral("cikkszam")), 12);
+    }
+
+    void demoDataDefaults() {
+        const QString folder = path(QStringLiteral("defaults"));
+        const Run r = run({QStringLiteral("demo-data"), folder});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(count(folder, QStringLiteral("ugyfel")), 300);
+        QCOMPARE(count(folder, QStringLiteral("cikkszam")), 300);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "cli_test.moc"
