@@ -1,0 +1,84 @@
+// What every window of the program does alike: it remembers its place (and
+// size when resizable) in the configuration file under its own name, takes
+// the font size setting, moves on to the next field with Enter, and shows its
+// focused field in the focus colour.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+class QDialog;
+class QHBoxLayout;
+class QPushButton;
+class QWidget;
+
+namespace orvix::ui {
+
+// Background of the field that has the focus.
+inline const QColor kFocusColor(166, 202, 240);
+
+// Fits a window rectangle into the work area: a left edge beyond the right
+// edge R (a top beyond the bottom B) goes to the area's left (top); a window
+// reaching beyond R moves to R - width when it is narrower than the area,
+// otherwise it starts at the area's left and gets the area's width; the same
+// for top and height against B. A window starting left of (above) the area is
+// pulled into it.
+QRect fitIntoWorkArea(const QRect& window, const QRect& workArea);
+
+// Reads Left and Top (default 10) and, withSize, Width and Height (default
+// the window's current size) from the ini section `name`, fits them into the
+// work area of the screen and places the window there.
+void restoreWindowGeometry(QWidget* window, const QString& name, bool withSize);
+// Writes Left and Top (withSize: also Width and Height) into section `name`;
+// the ini file is written at once when it has a path.
+void saveWindowGeometry(QWidget* window, const QString& name, bool withSize);
+
+// The window conventions in one call, made at the end of a window's
+// constructor: font size, remembered geometry (restored now, saved whenever
+// the window is closed or hidden), the focus colour, and, with
+// enterMovesNext, Enter moving to the next field.
+void setupWindow(QWidget* window, const QString& name, bool withSize, bool enterMovesNext = true);
+
+// Paints the focused QLineEdit, QComboBox, QPlainTextEdit, QTextEdit and spin
+// or date field of the whole application with kFocusColor and restores its
+// own colour when it loses the focus. Installing it again does nothing.
+void installFocusPainter();
+
+// Return/Enter in a one-line field of the window moves the focus to the next
+// field in tab order. In the last field it presses the default button (or
+// accepts the dialog). Multi-line edits, lists, grids and buttons keep their
+// own meaning of Enter; Ctrl+Enter and Alt+Enter are left alone.
+class EnterMovesNext : public QObject {
+    Q_OBJECT
+
+public:
+    explicit EnterMovesNext(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_window;
+};
+
+// The font size of a window: point size clamped to 8..22.
+void applyFontSize(QWidget* window, int pointSize);
+// The same with the configured font size.
+void applyFontSize(QWidget* window);
+
+// Lets only digits, control keys and the given characters through into the
+// field (typed characters only; moving and deleting keys are not affected).
+void restrictTypedKeys(QWidget* field, const QString& allowedCharacters);
+
+// The "OK" (default) and "Mégsem" (cancel) buttons of a small window, named
+// BitBtn1 and BitBtn2, right-aligned in the returned row.
+struct OkCancelButtons {
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    QHBoxLayout* row = nullptr;
+};
+OkCancelButtons makeOkCancelButtons(QDialog* dialog);
+
+} // namespace orvix::ui
