@@ -1,6 +1,32 @@
+#include "core/AppContext.h"
+#include "core/Locale.h"
+#include "core/ui/QtDialogs.h"
+#include "core/ui/ScreenTexts.h"
+#include "core/ui/WheelAsArrowKeys.h"
+#include "core/ui/WindowSupport.h"
+#include "invoicing/ui/Tfrm_Main.h"
+
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvix_Szamla"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvix Számla"));
+    orvix::installHungarianLocale();
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Hungarian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    const QStringList args = QApplication::arguments();
+    orvix::ui::setScreenTextExportRequested(args.size() > 1 && args.at(1) == QLatin1String("kiir"));
+    orvix::ui::WheelAsArrowKeys::install();
+    orvix::ui::installFocusPainter();
+
+    orvix::QtDialogs dialogs(nullptr);
+    orvix::Tfrm_Main window(dialogs, QApplication::applicationDirPath());
+    if (!window.startupEnded())
+        window.show();
+    return application.exec();
 }
