@@ -3,6 +3,7 @@
 #include "common/Database.h"
 #include "common/DatabaseList.h"
 #include "core/Dialogs.h"
+#include "core/Users.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -197,6 +198,8 @@ void applyFieldPatches(Database& db) {
         db.execSql(QStringLiteral("UPDATE szla SET adoment_hiv = 'N' WHERE fa = 'I';"));
         db.execSql(QStringLiteral("UPDATE szla SET adoment_hiv = 'N' WHERE tkata = 'I';"));
     }
+    // Passwords are kept as salted hashes in a field of their own.
+    ensureUserHashField(db);
 }
 
 QString mainCaption(Database& db) {

@@ -142,7 +142,12 @@ TableDef szla() {
         {"szla"},
         // The register lists newest first; customer history and period
         // selections look documents up by customer and by issue date.
-        {{"idx_szla", "szla", true}, {"idx_szla_ugyfel", "ugyfel"}, {"idx_szla_dat_kiadva", "dat_kiadva"}},
+        // Document numbers are unique within their sequence: proformas count
+        // on their own, every other kind shares one sequence.
+        {{"idx_szla", "szla", true},
+         {"idx_szla_ugyfel", "ugyfel"},
+         {"idx_szla_dat_kiadva", "dat_kiadva"},
+         {"idx_szla_szlaszam", "szlaszam", false, true, "(CASE WHEN prntip='P' THEN 1 ELSE 0 END), szlaszam"}},
         {}};
 }
 
@@ -604,7 +609,7 @@ const std::vector<TableDef>& catalogue() {
                      {}});
         t.push_back({"felhasznalo",
                      {chr("felhasznalo", 15), chr("jelszo", 15), boolean("iras"), boolean("olvasas"),
-                      boolean("rendszergazda")},
+                      boolean("rendszergazda"), vchr("jelszohash", 128)},
                      {"felhasznalo"},
                      {{"idx_iras", "iras"}, {"idx_rendszergazda", "rendszergazda"}},
                      {}});

@@ -77,7 +77,7 @@ QStringList createIndexSql(const TableDef& t) {
     for (const IndexDef& i : t.indexes)
         out << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4%5);")
                    .arg(i.unique ? QStringLiteral("UNIQUE ") : QString(), QLatin1String(i.name),
-                        QLatin1String(t.name), QLatin1String(i.field),
+                        QLatin1String(t.name), QLatin1String(i.expression ? i.expression : i.field),
                         i.descending ? QStringLiteral(" DESC") : QString());
     return out;
 }

@@ -28,6 +28,9 @@ struct IndexDef {
     const char* field;
     bool descending = false;
     bool unique = false;
+    // Index key written out (expressions, several columns); used instead of
+    // field when set. field still names the main column.
+    const char* expression = nullptr;
 };
 
 // One seed row: field names and their values, in the same order.

@@ -6,6 +6,8 @@
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
+#include "core/ui/Tfrm_Felhasznalo.h"
+#include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
 #include "invoicing/ui/Tfrm_Splash.h"
 
@@ -68,7 +70,14 @@ Tfrm_Main::Tfrm_Main(Dialogs& dialogs, const QString& programFolder, QWidget* pa
     buildStatusBar();
 
     AppContext& ctx = app();
-    if (startUp(ctx, *m_db, m_dialogs, programFolder) != StartupResult::Opened) {
+    bool opened = startUp(ctx, *m_db, m_dialogs, programFolder) == StartupResult::Opened;
+    // Login when the settings ask for it; a cancelled login ends the start.
+    if (opened && ctx.settings.belepjelszo && !loginAtStartup(nullptr, *m_db, ctx.user)) {
+        m_db->close();
+        ctx.db = nullptr;
+        opened = false;
+    }
+    if (!opened) {
         m_startupEnded = true;
         QTimer::singleShot(100, this, [this] {
             close();
@@ -114,6 +123,8 @@ void Tfrm_Main::buildActions() {
             &QAction::triggered, this, [this] { openList(m_current); });
     connect(addAction(QStringLiteral("aAdatbazis"), QStringLiteral("Adatbázisok")), &QAction::triggered, this,
             &Tfrm_Main::openDatabaseList);
+    connect(addAction(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók")), &QAction::triggered, this,
+            [this] { openUsersWindow(this, *m_db); });
     connect(addAction(QStringLiteral("aNyelv"), QStringLiteral("Számla szövegezés fordítás")), &QAction::triggered,
             this, &Tfrm_Main::openTranslation);
     connect(addAction(QStringLiteral("aBetuNovel"), QStringLiteral("Betűméret növelése"),
@@ -128,8 +139,7 @@ void Tfrm_Main::buildActions() {
     // Actions whose capability arrives later: present, visibly disabled.
     const std::pair<const char*, const char*> later[] = {
         {"aArchival", "Adatbázis archiválás"}, {"aGari", "Gar.jegy"}, {"aGariKeres", "Garanciajegy keresés"},
-        {"aUjAdomentes", "Új adómentes számla"}, {"aSokCim", "Címek..."}, {"aBeallit", "Beállítások"},
-        {"aFelhasznalo", "Felhasználók"}};
+        {"aUjAdomentes", "Új adómentes számla"}, {"aSokCim", "Címek..."}, {"aBeallit", "Beállítások"}};
     for (const auto& [name, caption] : later)
         addAction(QLatin1String(name), QString::fromUtf8(caption))->setEnabled(false);
     action(QStringLiteral("aArchival"))->setShortcut(QKeySequence(Qt::Key_F9));

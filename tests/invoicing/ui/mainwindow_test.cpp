@@ -6,6 +6,7 @@
 #include "core/AppContext.h"
 #include "core/DemoData.h"
 #include "data/Schema.h"
+#include "core/ui/MessageBoxes.h"
 #include "invoicing/ui/Tfrm_Main.h"
 
 #include <QAction>
@@ -37,6 +38,7 @@ class MainWindowTest : public QObject {
 private Q_SLOTS:
     void cancelledStartWritesNothing();
     void startOnTestFolder();
+    void loginOnFolderWithoutUsersLetsAdministratorIn();
 };
 
 void MainWindowTest::cancelledStartWritesNothing() {
@@ -115,6 +117,30 @@ void MainWindowTest::startOnTestFolder() {
     QCOMPARE(ini.intValue(QStringLiteral("Defaults"), QStringLiteral("FontSize"), 0), 9);
     QVERIFY(ini.hasKey(QStringLiteral("Screen"), QStringLiteral("Width")));
     QVERIFY(ini.hasKey(QStringLiteral("Printers"), QStringLiteral("Szla")));
+}
+
+void MainWindowTest::loginOnFolderWithoutUsersLetsAdministratorIn() {
+    freshWorkFolder();
+    const QString work = QString::fromUtf8(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Orvix_Szamla");
+    {
+        Database db(QStringLiteral("login"));
+        data::createDataFolder(db, work + QStringLiteral("/Data"));
+        db.execSql(QStringLiteral("UPDATE beallit SET belepjelszo = 'I'"));
+    }
+    QStringList shown;
+    ui::ScopedMessageInterceptor intercept([&](const ui::MessageRequest& r) {
+        shown << r.text;
+        return Dialogs::Answer::Yes;
+    });
+    ScriptedDialogs dialogs;
+    dialogs.answers = {0};
+    Tfrm_Main window(dialogs, m_program);
+    QVERIFY(!window.startupEnded());
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown.first().contains(QStringLiteral("rendszergazda")));
+    QCOMPARE(app().user.name, QStringLiteral("rendszergazda"));
+    QVERIFY(app().user.rendszergazda);
+    window.close();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,0 +1,252 @@
+#include "core/ui/Tfrm_Felhasznalo.h"
+
+#include "common/Database.h"
+#include "core/AppContext.h"
+#include "core/Rights.h"
+#include "core/ui/QtDialogs.h"
+#include "core/ui/Tfrm_FelhasznaloSzerkeszt.h"
+#include "core/ui/WindowSupport.h"
+
+#include <QAction>
+#include <QColor>
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace orvix::ui {
+
+namespace {
+const QString kWindowName = QStringLiteral("Tfrm_Felhasznalo");
+const QColor kSortColumnColor(255, 255, 185);
+constexpr int kFlagColumnWidth = 90;
+
+UserOrder orderOf(int column) {
+    switch (column) {
+    case Tfrm_Felhasznalo::ColIras:
+        return UserOrder::Iras;
+    case Tfrm_Felhasznalo::ColRendszergazda:
+        return UserOrder::Rendszergazda;
+    default:
+        return UserOrder::Name;
+    }
+}
+
+// A flag drawn as a checked or an empty mark, with "igen"/"nem" as its hint.
+QStandardItem* flagItem(bool value) {
+    auto* item = new QStandardItem;
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setData(value ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+    item->setData(value ? QStringLiteral("igen") : QStringLiteral("nem"), Qt::ToolTipRole);
+    return item;
+}
+} // namespace
+
+Tfrm_Felhasznalo::Tfrm_Felhasznalo(Database& db, QWidget* parent, Dialogs* dialogs)
+    : QDialog(parent), m_db(db), m_givenDialogs(dialogs) {
+    setObjectName(kWindowName);
+    setWindowTitle(QStringLiteral("Felhasználók adatai"));
+    if (!dialogs) {
+        m_ownDialogs = std::make_unique<QtDialogs>(this);
+        dialogs = m_ownDialogs.get();
+    }
+    m_dialogs = dialogs;
+
+    m_model = new QStandardItemModel(0, 3, this);
+    m_model->setHorizontalHeaderLabels(
+        {QStringLiteral("Felhasználó"), QStringLiteral("Írás"), QStringLiteral("Rendszergazda")});
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setSectionsClickable(true);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->setColumnWidth(ColIras, kFlagColumnWidth);
+    m_grid->setColumnWidth(ColRendszergazda, kFlagColumnWidth);
+    m_grid->installEventFilter(this);
+
+    m_aUj = makeAction(QStringLiteral("aUj"), QStringLiteral("Új Felhasználó"), QKeySequence(Qt::Key_Insert));
+    m_aSzerkeszt =
+        makeAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
+    m_aTorol = makeAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
+                          QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    m_aBezar = makeAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
+
+    auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolBar->addActions({m_aUj, m_aSzerkeszt, m_aTorol});
+    toolBar->addSeparator();
+    toolBar->addAction(m_aBezar);
+
+    auto* statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setSizeGripEnabled(false);
+    m_position = new QLabel(statusBar);
+    m_position->setObjectName(QStringLiteral("lblPozicio"));
+    statusBar->addWidget(m_position);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(statusBar);
+
+    connect(m_aUj, &QAction::triggered, this, &Tfrm_Felhasznalo::newUser);
+    connect(m_aSzerkeszt, &QAction::triggered, this, &Tfrm_Felhasznalo::editCurrent);
+    connect(m_aTorol, &QAction::triggered, this, &Tfrm_Felhasznalo::deleteCurrent);
+    connect(m_aBezar, &QAction::triggered, this, &QDialog::reject);
+    connect(m_grid, &QTableView::doubleClicked, this, [this] { m_aSzerkeszt->trigger(); });
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_Felhasznalo::sortByColumn);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &Tfrm_Felhasznalo::updateState);
+
+    reload(QString());
+    resize(420, 320);
+    // Enter in the grid edits the current user.
+    setupWindow(this, kWindowName, true, false);
+}
+
+Tfrm_Felhasznalo::~Tfrm_Felhasznalo() = default;
+
+QAction* Tfrm_Felhasznalo::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    QWidget::addAction(action);
+    return action;
+}
+
+void Tfrm_Felhasznalo::reload(const QString& current, int fallbackRow) {
+    std::vector<UserRow> users;
+    try {
+        users = listUsers(m_db, orderOf(m_sortColumn));
+    } catch (const DbError& e) {
+        m_dialogs->error(e.text());
+    }
+    m_model->removeRows(0, m_model->rowCount());
+    int currentRow = -1;
+    for (const UserRow& u : users) {
+        if (u.name == current)
+            currentRow = m_model->rowCount();
+        m_model->appendRow({new QStandardItem(u.name), flagItem(u.iras), flagItem(u.rendszergazda)});
+    }
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        for (int column = ColFelhasznalo; column <= ColRendszergazda; ++column)
+            m_model->item(row, column)
+                ->setData(column == m_sortColumn ? QVariant(kSortColumnColor) : QVariant(),
+                          Qt::BackgroundRole);
+    }
+    for (int column = ColFelhasznalo; column <= ColRendszergazda; ++column)
+        m_model->setHeaderData(column, Qt::Horizontal,
+                               column == m_sortColumn ? QVariant(kSortColumnColor) : QVariant(),
+                               Qt::BackgroundRole);
+    if (currentRow < 0)
+        currentRow = std::min(fallbackRow, m_model->rowCount() - 1);
+    setCurrentRow(currentRow);
+    updateState();
+}
+
+int Tfrm_Felhasznalo::currentRow() const {
+    return m_grid->currentIndex().row();
+}
+
+void Tfrm_Felhasznalo::setCurrentRow(int row) {
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    m_grid->setCurrentIndex(m_model->index(row, ColFelhasznalo));
+}
+
+QString Tfrm_Felhasznalo::currentName() const {
+    const int row = currentRow();
+    return row >= 0 ? m_model->item(row, ColFelhasznalo)->text() : QString();
+}
+
+void Tfrm_Felhasznalo::sortByColumn(int column) {
+    if (column < ColFelhasznalo || column > ColRendszergazda)
+        return;
+    m_sortColumn = column;
+    reload(currentName());
+}
+
+QString Tfrm_Felhasznalo::positionText() const {
+    return QStringLiteral("%1: %2").arg(m_model->rowCount()).arg(currentRow() + 1);
+}
+
+void Tfrm_Felhasznalo::updateState() {
+    const bool hasRow = currentRow() >= 0;
+    m_aSzerkeszt->setEnabled(hasRow);
+    m_aTorol->setEnabled(hasRow);
+    m_position->setText(positionText());
+}
+
+void Tfrm_Felhasznalo::fitColumns() {
+    m_grid->setColumnWidth(ColFelhasznalo, std::max(0, m_grid->width() - kFlagColumnsWidth));
+}
+
+bool Tfrm_Felhasznalo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_grid) {
+        if (event->type() == QEvent::Resize) {
+            fitColumns();
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_aSzerkeszt->trigger();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString Tfrm_Felhasznalo::editUser(const QString& name) {
+    Tfrm_FelhasznaloSzerkeszt window(m_db, name, this, m_givenDialogs);
+    if (window.exec() != QDialog::Accepted)
+        return {};
+    return window.savedName();
+}
+
+void Tfrm_Felhasznalo::newUser() {
+    const QString saved = editUser(QString());
+    if (!saved.isEmpty())
+        reload(saved);
+}
+
+void Tfrm_Felhasznalo::editCurrent() {
+    const QString name = currentName();
+    if (name.isEmpty())
+        return;
+    const QString saved = editUser(name);
+    if (!saved.isEmpty())
+        reload(saved);
+}
+
+void Tfrm_Felhasznalo::deleteCurrent() {
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    if (deleteUser(m_db, *m_dialogs, currentName()))
+        reload(QString(), row);
+}
+
+void openUsersWindow(QWidget* parent, Database& db) {
+    QtDialogs dialogs(parent);
+    if (!checkRight(app().user, Right::Administrator, dialogs))
+        return;
+    Tfrm_Felhasznalo window(db, parent);
+    window.exec();
+}
+
+} // namespace orvix::ui

@@ -1,0 +1,88 @@
+// "Felhasználók adatai": the users of the data folder in a grid (login name,
+// may edit master data, administrator), added, edited and deleted here. Only
+// an administrator may open it (openUsersWindow checks that).
+#pragma once
+
+#include "core/Users.h"
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QStandardItemModel;
+class QTableView;
+
+namespace orvix {
+class Database;
+class Dialogs;
+} // namespace orvix
+
+namespace orvix::ui {
+
+class Tfrm_Felhasznalo : public QDialog {
+    Q_OBJECT
+
+public:
+    enum Column { ColFelhasznalo = 0, ColIras = 1, ColRendszergazda = 2 };
+    // The width the first column leaves to the two flag columns.
+    static constexpr int kFlagColumnsWidth = 194;
+
+    // Messages go to `dialogs`, or to the program's own boxes when it is null.
+    explicit Tfrm_Felhasznalo(Database& db, QWidget* parent = nullptr, Dialogs* dialogs = nullptr);
+    ~Tfrm_Felhasznalo() override;
+
+    QStandardItemModel* model() const { return m_model; }
+    QTableView* grid() const { return m_grid; }
+    int currentRow() const;
+    void setCurrentRow(int row);
+    // The login name of the current row; empty when there is none.
+    QString currentName() const;
+    // Reorders the grid by a column (then by name) and highlights that column.
+    void sortByColumn(int column);
+    int sortColumn() const { return m_sortColumn; }
+    // The status bar text: "row count: current row".
+    QString positionText() const;
+
+protected:
+    // Opens the edit window on `name` (empty: a new user); the stored name,
+    // or empty when the window was closed without OK.
+    virtual QString editUser(const QString& name);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
+    // Reads the users again and moves to `current` (or to row `fallbackRow`).
+    void reload(const QString& current, int fallbackRow = 0);
+    void newUser();
+    void editCurrent();
+    void deleteCurrent();
+    void fitColumns();
+    void updateState();
+
+    Database& m_db;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    Dialogs* m_dialogs = nullptr;
+    Dialogs* m_givenDialogs = nullptr;
+    QStandardItemModel* m_model = nullptr;
+    QTableView* m_grid = nullptr;
+    QLabel* m_position = nullptr;
+    QAction* m_aUj = nullptr;
+    QAction* m_aSzerkeszt = nullptr;
+    QAction* m_aTorol = nullptr;
+    QAction* m_aBezar = nullptr;
+    int m_sortColumn = ColFelhasznalo;
+};
+
+// "Felhasználók": opens the users window for an administrator; anyone else
+// gets "Nincs jogosultság a művelethez.".
+void openUsersWindow(QWidget* parent, Database& db);
+
+} // namespace orvix::ui
+
+namespace orvix {
+using ui::openUsersWindow;
+using ui::Tfrm_Felhasznalo;
+} // namespace orvix
