@@ -1,5 +1,7 @@
 #include "core/CommandLine.h"
 
+#include "invoicing/DocumentCommands.h"
+
 #include "common/Database.h"
 #include "core/DemoData.h"
 #include "data/Schema.h"
@@ -123,6 +125,8 @@ QString programHelp() {
         "Parancsok:\n"
         "  init DIR        új, üres adatmappa létrehozása\n"
         "  demo-data DIR   adatmappa feltöltése mintaadatokkal (kibocsátó, ügyfelek, termékek)\n"
+        "  new-document DIR          új bizonylat tételekkel\n"
+        "  counter-document DIR KEY  ellenbizonylat (W érvénytelenítő, J helyesbítő)\n"
         "\n"
         "Egy parancs leírása: Orvix_Szamla_Cli PARANCS --help\n"
         "\n"
@@ -255,6 +259,10 @@ int runCommandLine(const QStringList& args) {
         return cmdInit(rest);
     if (command == QLatin1String("demo-data"))
         return cmdDemoData(rest);
+    if (command == QLatin1String("new-document"))
+        return runNewDocumentCommand(rest);
+    if (command == QLatin1String("counter-document"))
+        return runCounterDocumentCommand(rest);
     return badArguments(QString(), QStringLiteral("ismeretlen parancs: %1").arg(command));
 }
 

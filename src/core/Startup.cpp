@@ -5,6 +5,7 @@
 #include "core/Dialogs.h"
 #include "core/Users.h"
 #include "data/Schema.h"
+#include "invoicing/Documents.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -253,6 +254,11 @@ StartupResult startUp(AppContext& ctx, Database& db, Dialogs& dialogs, const QSt
         return StartupResult::Cancelled;
     try {
         applyFieldPatches(db);
+        // Document numbers are guarded by a unique index; an older folder
+        // whose numbers already repeat is reported instead of refused.
+        const NumberIndexCheck numbers = EnsureNumberIndex(db);
+        if (numbers.status == NumberIndexCheck::Duplicates)
+            dialogs.warning(numbers.message);
         ctx.settings = loadSettings(db);
     } catch (const DbError& e) {
         dialogs.error(QStringLiteral("Adatbázis megnyitása sikertelen\n") + e.text());

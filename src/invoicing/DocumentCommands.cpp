@@ -1,0 +1,495 @@
+#include "invoicing/DocumentCommands.h"
+
+#include "common/Database.h"
+#include "core/AppContext.h"
+#include "core/Dialogs.h"
+#include "core/Settings.h"
+#include "core/TextUtil.h"
+#include "invoicing/Documents.h"
+
+#include <QDir>
+#include <QMap>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+
+#include <cmath>
+#include <optional>
+
+namespace orvix {
+
+namespace {
+
+enum ExitCode { Success = 0, Refused = 1, BadArguments = 2 };
+
+void print(const QString& text) {
+    QTextStream(stdout) << text << '\n';
+}
+
+void printError(const QString& text) {
+    QTextStream(stderr) << "Hiba: " << text << '\n';
+}
+
+void printWarning(const QString& text) {
+    QTextStream(stderr) << "Figyelmeztetés: " << text << '\n';
+}
+
+int badArguments(const QString& command, const QString& text) {
+    printError(text);
+    QTextStream(stderr) << "Segítség: Orvix_Szamla_Cli " << command << " --help\n";
+    return BadArguments;
+}
+
+QString newDocumentHelp() {
+    return QStringLiteral(
+        "Használat: Orvix_Szamla_Cli new-document DIR --kind S|J|P --customer ID\n"
+        "           [--reverse-charge] [--exchange-rate R] [--user NAME]\n"
+        "           --line CODE:QTY[:NETPRICE] [--line …]\n"
+        "\n"
+        "Új bizonylatot készít a DIR adatmappában a megadott tételekkel, egyetlen\n"
+        "lépésben: vagy a teljes bizonylat kerül be, vagy semmi. Kiírja a bizonylat\n"
+        "gépi kódját és sorszámát (például: 12 SA0000123-S/2026).\n"
+        "\n"
+        "Kapcsolók:\n"
+        "  --kind K            a bizonylat fajtája: S számla, J helyesbítő számla, P proforma\n"
+        "  --customer ID       az ügyfél gépi kódja\n"
+        "  --reverse-charge    fordított adózású bizonylat (minden tétel 0 %-os);\n"
+        "                      csak ha a beállításokban engedélyezett\n"
+        "  --exchange-rate R   az árfolyam (legalább 1); devizás ügyfélnél kötelező,\n"
+        "                      forintos ügyfélnél nem számít\n"
+        "  --user NAME         a bizonylatot kiállító felhasználó (alapértelmezés: rendszergazda)\n"
+        "  --line CODE:QTY[:NETPRICE]\n"
+        "                      egy tétel: cikkszám, mennyiség és nettó egységár; egységár\n"
+        "                      nélkül a termék nettó ára az ügyfél kedvezményével csökkentve.\n"
+        "                      Az áfakulcs a termék áfakulcsa. Tizedesjel: pont vagy vessző.\n"
+        "\n"
+        "Kilépési kódok: 0 siker, 1 a bizonylat nem készült el, 2 hibás parancssor.");
+}
+
+QString counterDocumentHelp() {
+    return QStringLiteral(
+        "Használat: Orvix_Szamla_Cli counter-document DIR KEY --kind W|J [--user NAME]\n"
+        "\n"
+        "A DIR adatmappa KEY gépi kódú bizonylatáról ellenbizonylatot készít: a fej és\n"
+        "minden tétel másolatát ellentétes előjelű mennyiségekkel és összegekkel, az\n"
+        "eredeti bizonylatra hivatkozva. Kiírja az új bizonylat gépi kódját és sorszámát.\n"
+        "\n"
+        "Kapcsolók:\n"
+        "  --kind K      W számlát érvénytelenítő okirat, J helyesbítő számla (csak számlából)\n"
+        "  --user NAME   a bizonylatot kiállító felhasználó (alapértelmezés: rendszergazda)\n"
+        "\n"
+        "Proformáról nem készül ellenbizonylat.\n"
+        "Kilépési kódok: 0 siker, 1 a bizonylat nem készült el, 2 hibás parancssor.");
+}
+
+// Arguments of one command: positional ones, "--name value" (or
+// "--name=value") options, each possibly repeated, and plain switches.
+struct Arguments {
+    QStringList positional;
+    QMap<QString, QStringList> options;
+    QStringList switches;
+    bool help = false;
+
+    QString value(const QString& name) const { return options.value(name).value(0); }
+    bool has(const QString& name) const { return options.contains(name); }
+};
+
+std::optional<QString> parseArguments(const QStringList& args, const QStringList& valueOptions,
+                                      const QStringList& repeatable, const QStringList& switches,
+                                      Arguments& parsed) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            parsed.help = true;
+            continue;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            parsed.positional << arg;
+            continue;
+        }
+        if (switches.contains(arg)) {
+            parsed.switches << arg;
+            continue;
+        }
+        QString name = arg;
+        std::optional<QString> value;
+        const int eq = arg.indexOf(QLatin1Char('='));
+        if (eq > 0) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+        }
+        if (!valueOptions.contains(name))
+            return QStringLiteral("ismeretlen kapcsoló: %1").arg(name);
+        if (!value) {
+            if (i + 1 >= args.size())
+                return QStringLiteral("a(z) %1 kapcsoló után hiányzik az érték.").arg(name);
+            value = args.at(++i);
+        }
+        if (parsed.options.contains(name) && !repeatable.contains(name))
+            return QStringLiteral("a(z) %1 kapcsoló csak egyszer adható meg.").arg(name);
+        parsed.options[name] << *value;
+    }
+    return std::nullopt;
+}
+
+// A number as a script writes it: decimal point or comma, nothing else.
+std::optional<double> strictNumber(const QString& text) {
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+std::optional<qint64> positiveKey(const QString& text) {
+    bool ok = false;
+    const qint64 key = text.trimmed().toLongLong(&ok);
+    if (!ok || key <= 0)
+        return std::nullopt;
+    return key;
+}
+
+// The command line asks nothing: any question of the logic is a refusal.
+class NoDialogs : public Dialogs {
+public:
+    void error(const QString& text) override { printError(text); }
+    void warning(const QString& text) override { printWarning(text); }
+    void info(const QString& text) override { QTextStream(stderr) << text << '\n'; }
+    bool question(const QString&, const QString& text) override { refuse(text); }
+    Answer question3(const QString&, const QString& text) override { refuse(text); }
+    std::optional<QString> inputText(const QString&, const QString& prompt, const QString&,
+                                     const QString&) override {
+        refuse(prompt);
+    }
+    std::optional<double> inputNumber(const QString&, const QString& prompt, double) override {
+        refuse(prompt);
+    }
+    std::optional<double> inputQuantity(const QString&, const QString& prompt, double, bool,
+                                        double) override {
+        refuse(prompt);
+    }
+    std::optional<NumberAndText> inputNumberText(const QString&, const QString& prompt1, const QString&,
+                                                 const NumberAndText&, const QString&) override {
+        refuse(prompt1);
+    }
+    std::optional<Period> inputPeriod(const QString& caption, const Period&) override { refuse(caption); }
+    std::optional<MonthPeriod> inputMonthPeriod(const QString& caption, const MonthPeriod&) override {
+        refuse(caption);
+    }
+    int chooseDatabase(const QString& caption, const QStringList&, const QStringList&) override {
+        refuse(caption);
+    }
+
+private:
+    [[noreturn]] static void refuse(const QString& question) {
+        throw DocumentError(QStringLiteral("A parancssor nem tud kérdésre válaszolni: %1").arg(question));
+    }
+};
+
+// Opens the data folder and makes sure its numbers are guarded.
+void openFolder(Database& db, const QString& folder) {
+    db.open(folder);
+    const NumberIndexCheck check = EnsureNumberIndex(db);
+    if (check.status == NumberIndexCheck::Duplicates)
+        printWarning(check.message);
+}
+
+CurrentUser commandUser(const Arguments& parsed) {
+    CurrentUser user;
+    if (parsed.has(QStringLiteral("--user")))
+        user.name = parsed.value(QStringLiteral("--user")).trimmed();
+    return user;
+}
+
+// "key printed-number" of a stored document.
+QString documentLine(Database& db, qint64 key) {
+    QSqlQuery q = db.select(
+        QStringLiteral("SELECT szlaszam, prntip, szlabetu, dat_kiadva FROM szla WHERE szla=?;"), {key});
+    if (!q.next())
+        return QString::number(key);
+    const QString kind = q.value(1).toString();
+    return QStringLiteral("%1 %2").arg(key).arg(
+        DocNumberText(q.value(0).toLongLong(), kind.isEmpty() ? QChar() : kind.at(0), q.value(2).toString(),
+                      QDate::fromString(q.value(3).toString().left(10), Qt::ISODate)));
+}
+
+struct LineArgument {
+    QString code;
+    double quantity = 0;
+    std::optional<double> netPrice;
+};
+
+std::optional<QString> parseLine(const QString& text, LineArgument& line) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() < 2 || parts.size() > 3 || parts.at(0).trimmed().isEmpty())
+        return QStringLiteral("hibás tétel: \"%1\" (CIKKSZÁM:MENNYISÉG[:NETTÓÁR] a helyes alak).").arg(text);
+    line.code = parts.at(0).trimmed();
+    const std::optional<double> quantity = strictNumber(parts.at(1));
+    if (!quantity)
+        return QStringLiteral("a mennyiség nem szám: \"%1\" (tétel: %2).").arg(parts.at(1), text);
+    if (*quantity == 0)
+        return QStringLiteral("a mennyiség nem lehet nulla (tétel: %1).").arg(text);
+    line.quantity = *quantity;
+    if (parts.size() == 3) {
+        const std::optional<double> price = strictNumber(parts.at(2));
+        if (!price)
+            return QStringLiteral("az egységár nem szám: \"%1\" (tétel: %2).").arg(parts.at(2), text);
+        line.netPrice = *price;
+    }
+    return std::nullopt;
+}
+
+// The product of a code as typed, or as product codes are stored (upper
+// case, without accents).
+std::optional<QVariantMap> findProduct(Database& db, const QString& code) {
+    for (const QString& candidate : {code, foldCode(code)}) {
+        QSqlQuery q = db.select(QStringLiteral("SELECT * FROM cikkszam WHERE cikkszam=?;"), {candidate});
+        if (q.next()) {
+            QVariantMap product;
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < rec.count(); ++i)
+                product.insert(rec.fieldName(i).toLower(), q.value(i));
+            return product;
+        }
+    }
+    return std::nullopt;
+}
+
+QString trimmedText(const QVariantMap& row, const char* name) {
+    const QVariant v = row.value(QLatin1String(name));
+    return v.isNull() ? QString() : v.toString().trimmed();
+}
+
+} // namespace
+
+int runNewDocumentCommand(const QStringList& args) {
+    const QString command = QStringLiteral("new-document");
+    const QString kindOption = QStringLiteral("--kind");
+    const QString customerOption = QStringLiteral("--customer");
+    const QString rateOption = QStringLiteral("--exchange-rate");
+    const QString userOption = QStringLiteral("--user");
+    const QString lineOption = QStringLiteral("--line");
+    const QString reverseOption = QStringLiteral("--reverse-charge");
+
+    Arguments parsed;
+    if (const auto error =
+            parseArguments(args, {kindOption, customerOption, rateOption, userOption, lineOption},
+                           {lineOption}, {reverseOption}, parsed))
+        return badArguments(command, *error);
+    if (parsed.help) {
+        print(newDocumentHelp());
+        return Success;
+    }
+    if (parsed.positional.isEmpty() || parsed.positional.first().trimmed().isEmpty())
+        return badArguments(command,
+                            QStringLiteral("a(z) %1 parancs egy adatmappát vár (DIR).").arg(command));
+    if (parsed.positional.size() > 1)
+        return badArguments(command,
+                            QStringLiteral("fölösleges argumentum: %1").arg(parsed.positional.at(1)));
+    const QString folder = parsed.positional.first();
+
+    const QString kindText = parsed.value(kindOption).trimmed().toUpper();
+    if (!parsed.has(kindOption))
+        return badArguments(command, QStringLiteral("hiányzik a bizonylat fajtája (--kind S, J vagy P)."));
+    if (kindText != QLatin1String("S") && kindText != QLatin1String("J") && kindText != QLatin1String("P"))
+        return badArguments(command, QStringLiteral("érvénytelen bizonylatfajta: \"%1\" (S, J vagy P lehet).")
+                                         .arg(parsed.value(kindOption)));
+    const QChar kind = kindText.at(0);
+
+    if (!parsed.has(customerOption))
+        return badArguments(command, QStringLiteral("hiányzik az ügyfél (--customer ID)."));
+    const std::optional<qint64> customer = positiveKey(parsed.value(customerOption));
+    if (!customer)
+        return badArguments(command, QStringLiteral("az ügyfél gépi kódja pozitív egész szám, nem \"%1\".")
+                                         .arg(parsed.value(customerOption)));
+
+    std::optional<double> rate;
+    if (parsed.has(rateOption)) {
+        rate = strictNumber(parsed.value(rateOption));
+        if (!rate || *rate < 1)
+            return badArguments(
+                command,
+                QStringLiteral("az árfolyam legalább 1 lehet, nem \"%1\".").arg(parsed.value(rateOption)));
+    }
+    if (parsed.has(userOption) && parsed.value(userOption).trimmed().isEmpty())
+        return badArguments(command, QStringLiteral("a felhasználó neve üres."));
+
+    std::vector<LineArgument> lineArgs;
+    for (const QString& text : parsed.options.value(lineOption)) {
+        LineArgument line;
+        if (const auto error = parseLine(text, line))
+            return badArguments(command, *error);
+        lineArgs.push_back(line);
+    }
+    if (lineArgs.empty())
+        return badArguments(command, QStringLiteral("legalább egy tétel kell (--line CIKKSZÁM:MENNYISÉG)."));
+    const bool reverse = parsed.switches.contains(reverseOption);
+
+    Database db(QStringLiteral("cli-new-document"));
+    try {
+        openFolder(db, folder);
+        const Settings settings = loadSettings(db);
+        if (reverse && !settings.vanfa) {
+            printError(
+                QStringLiteral("A fordított adózás a beállításokban nincs engedélyezve, ezért fordított "
+                               "adózású bizonylat nem készíthető."));
+            return Refused;
+        }
+
+        QVariantMap client;
+        {
+            QSqlQuery q = db.select(QStringLiteral("SELECT * FROM ugyfel WHERE ugyfel=?;"), {*customer});
+            if (!q.next()) {
+                printError(QStringLiteral("Nem létező ügyfél: %1").arg(*customer));
+                return Refused;
+            }
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < rec.count(); ++i)
+                client.insert(rec.fieldName(i).toLower(), q.value(i));
+        }
+        if (isYes(trimmedText(client, "torolve"))) {
+            printError(QStringLiteral("A(z) %1 ügyfél törölve van.").arg(*customer));
+            return Refused;
+        }
+        QString currency = trimmedText(client, "vat");
+        if (currency.isEmpty())
+            currency = kHomeCurrency;
+        if (currency != kHomeCurrency) {
+            if (!rate) {
+                printError(QStringLiteral("A(z) %1 ügyfél pénzneme %2: az árfolyamot meg kell adni "
+                                          "(--exchange-rate R). Bizonylat nem készült.")
+                               .arg(*customer)
+                               .arg(currency));
+                return Refused;
+            }
+            if (*rate == 1) {
+                printError(QStringLiteral("Érvénytelen árfolyam, vagy hibás devizanem"));
+                return Refused;
+            }
+        }
+        const double discount = varFloat(client.value(QStringLiteral("kedvezmeny")), 0);
+
+        std::vector<DocumentLine> lines;
+        int number = 0;
+        for (const LineArgument& arg : lineArgs) {
+            const std::optional<QVariantMap> product = findProduct(db, arg.code);
+            if (!product) {
+                printError(QStringLiteral("Nem létező cikkszám: %1").arg(arg.code));
+                return Refused;
+            }
+            if (isYes(trimmedText(*product, "torolve"))) {
+                printError(QStringLiteral("Törölt cikkszám: %1").arg(arg.code));
+                return Refused;
+            }
+            const double vatRate = reverse ? 0.0 : varFloat(product->value(QStringLiteral("afakulcs")), 0);
+            double net = 0;
+            if (arg.netPrice) {
+                net = *arg.netPrice;
+            } else {
+                const double listNet = varFloat(product->value(QStringLiteral("netto")), 0);
+                net = listNet - listNet * discount / 100.0;
+            }
+            const UnitAmounts unit = UnitAmountsFromNet(net, vatRate);
+            DocumentLine line;
+            line.productCode = trimmedText(*product, "cikkszam");
+            line.subjectExempt = isYes(trimmedText(*product, "tm"));
+            line.lineNumber = ++number;
+            line.unitNet = unit.net;
+            line.unitVat = unit.vat;
+            line.unitGross = unit.gross;
+            line.quantity = arg.quantity;
+            line.vatRate = vatRate;
+            lines.push_back(line);
+        }
+
+        NewDocument doc;
+        doc.kind = kind;
+        doc.customer = *customer;
+        doc.reverseCharge = reverse;
+        if (currency != kHomeCurrency)
+            doc.exchangeRate = rate;
+        NoDialogs dialogs;
+        const qint64 key = CreateDocumentWithLines(db, dialogs, settings, commandUser(parsed), doc, lines);
+        print(documentLine(db, key));
+        return Success;
+    } catch (const DocumentError& e) {
+        printError(e.text());
+    } catch (const DbError& e) {
+        printError(e.text());
+    }
+    return Refused;
+}
+
+int runCounterDocumentCommand(const QStringList& args) {
+    const QString command = QStringLiteral("counter-document");
+    const QString kindOption = QStringLiteral("--kind");
+    const QString userOption = QStringLiteral("--user");
+
+    Arguments parsed;
+    if (const auto error = parseArguments(args, {kindOption, userOption}, {}, {}, parsed))
+        return badArguments(command, *error);
+    if (parsed.help) {
+        print(counterDocumentHelp());
+        return Success;
+    }
+    if (parsed.positional.size() < 2)
+        return badArguments(
+            command, QStringLiteral("a(z) %1 parancs egy adatmappát és egy bizonylat gépi kódját várja "
+                                    "(DIR KEY).")
+                         .arg(command));
+    if (parsed.positional.size() > 2)
+        return badArguments(command,
+                            QStringLiteral("fölösleges argumentum: %1").arg(parsed.positional.at(2)));
+    const QString folder = parsed.positional.at(0);
+    const std::optional<qint64> source = positiveKey(parsed.positional.at(1));
+    if (!source)
+        return badArguments(command, QStringLiteral("a bizonylat gépi kódja pozitív egész szám, nem \"%1\".")
+                                         .arg(parsed.positional.at(1)));
+    if (!parsed.has(kindOption))
+        return badArguments(command, QStringLiteral("hiányzik az ellenbizonylat fajtája (--kind W vagy J)."));
+    const QString kindText = parsed.value(kindOption).trimmed().toUpper();
+    if (kindText != QLatin1String("W") && kindText != QLatin1String("J"))
+        return badArguments(command,
+                            QStringLiteral("érvénytelen ellenbizonylat-fajta: \"%1\" (W vagy J lehet).")
+                                .arg(parsed.value(kindOption)));
+    const QChar kind = kindText.at(0);
+    if (parsed.has(userOption) && parsed.value(userOption).trimmed().isEmpty())
+        return badArguments(command, QStringLiteral("a felhasználó neve üres."));
+
+    Database db(QStringLiteral("cli-counter-document"));
+    try {
+        openFolder(db, folder);
+        const Settings settings = loadSettings(db);
+        const QVariant sourceKind =
+            db.queryValue(QStringLiteral("SELECT prntip FROM szla WHERE szla=?;"), {*source});
+        if (!sourceKind.isValid()) {
+            printError(QStringLiteral("Nem létező bizonylat: %1").arg(*source));
+            return Refused;
+        }
+        const QString letter = sourceKind.toString().trimmed();
+        if (letter == QString(kKindProforma)) {
+            printError(QStringLiteral("Proformáról nem készül ellenbizonylat."));
+            return Refused;
+        }
+        if (kind == kKindCreditNote && letter != QString(kKindInvoice)) {
+            printError(
+                QStringLiteral("Helyesbítő számla csak számláról (S) készülhet, a(z) %1 bizonylat fajtája "
+                               "\"%2\".")
+                    .arg(*source)
+                    .arg(letter));
+            return Refused;
+        }
+        const qint64 key = CopyAsCounterDocument(db, settings, commandUser(parsed), *source, kind);
+        print(documentLine(db, key));
+        return Success;
+    } catch (const DocumentError& e) {
+        printError(e.text());
+    } catch (const DbError& e) {
+        printError(e.text());
+    }
+    return Refused;
+}
+
+} // namespace orvix
