@@ -179,6 +179,8 @@ void Database::createEmpty(const QString& folder) {
 }
 
 void Database::close() {
+    m_cache.clear();
+    m_fieldCache.clear();
     if (!QSqlDatabase::contains(m_name))
         return;
     {
@@ -213,6 +215,16 @@ void Database::configureConnection() {
     execSql(QStringLiteral("PRAGMA foreign_keys=OFF"));
 }
 
+namespace {
+[[noreturn]] void throwQueryError(const QSqlQuery& q, const QString& statement) {
+    const QSqlError e = q.lastError();
+    QString text = e.databaseText();
+    if (text.isEmpty())
+        text = e.text();
+    throw DbError(text + QLatin1Char('\n') + statement);
+}
+} // namespace
+
 QSqlQuery Database::run(const QString& statement, const QVariantList& params) {
     QSqlQuery q(sql());
     q.setForwardOnly(true);
@@ -227,25 +239,59 @@ QSqlQuery Database::run(const QString& statement, const QVariantList& params) {
             ok = q.exec();
         }
     }
-    if (!ok) {
-        const QSqlError e = q.lastError();
-        QString text = e.databaseText();
-        if (text.isEmpty())
-            text = e.text();
-        throw DbError(text + QLatin1Char('\n') + statement);
+    if (!ok)
+        throwQueryError(q, statement);
+    return q;
+}
+
+QSqlQuery& Database::cached(const QString& statement, const QVariantList& params) {
+    // Statements that run again and again (the same text with other values)
+    // are prepared once per connection.
+    auto it = m_cache.find(statement);
+    if (it == m_cache.end()) {
+        if (m_cache.size() >= 256)
+            m_cache.clear();
+        auto q = std::make_unique<QSqlQuery>(sql());
+        q->setForwardOnly(true);
+        if (!q->prepare(statement)) {
+            const QSqlQuery failed = *q;
+            throwQueryError(failed, statement);
+        }
+        it = m_cache.emplace(statement, std::move(q)).first;
+    }
+    QSqlQuery& q = *it->second;
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, params.at(i));
+    if (!q.exec()) {
+        const QSqlQuery failed = q;
+        m_cache.erase(it);
+        throwQueryError(failed, statement);
     }
     return q;
 }
 
-void Database::execSql(const QString& statement, const QVariantList& params) { run(statement, params); }
+void Database::execSql(const QString& statement, const QVariantList& params) {
+    static const QRegularExpression layoutChange(QStringLiteral("^\\s*(ALTER|CREATE|DROP)\\b"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    if (layoutChange.match(statement).hasMatch()) {
+        m_fieldCache.clear();
+        // A layout change ends the prepared statements of the changed table.
+        m_cache.clear();
+        run(statement, params);
+        return;
+    }
+    cached(statement, params).finish();
+}
 
 QSqlQuery Database::select(const QString& select, const QVariantList& params) { return run(select, params); }
 
 QVariant Database::queryValue(const QString& select, const QVariantList& params) {
-    QSqlQuery q = run(select, params);
-    if (!q.next())
-        return {};
-    return q.value(0);
+    QSqlQuery& q = cached(select, params);
+    QVariant v;
+    if (q.next())
+        v = q.value(0);
+    q.finish();
+    return v;
 }
 
 qint64 Database::nextId(const QString& field, const QString& table) {
@@ -328,11 +374,19 @@ bool Database::hasTable(const QString& table) const {
 }
 
 QStringList Database::fieldNames(const QString& table) const {
+    // The field lists are read once per table; statements that change the
+    // layout (ALTER, CREATE, DROP) forget them.
+    const QString key = table.toLower();
+    const auto found = m_fieldCache.find(key);
+    if (found != m_fieldCache.end())
+        return found->second;
     QStringList names;
     QSqlQuery q(sql());
     q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
     while (q.next())
         names << q.value(1).toString();
+    if (!names.isEmpty())
+        m_fieldCache.emplace(key, names);
     return names;
 }
 

@@ -13,7 +13,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <memory>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace orvix {
 
@@ -113,10 +115,13 @@ public:
 private:
     void configureConnection();
     QSqlQuery run(const QString& statement, const QVariantList& params);
+    QSqlQuery& cached(const QString& statement, const QVariantList& params);
 
     QString m_name;
     QString m_folder;
     int m_txDepth = 0;
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_cache;
+    mutable std::unordered_map<QString, QStringList> m_fieldCache;
 };
 
 // Registers UPPER, LOWER, LIKE and the collation HU on a raw SQLite handle.

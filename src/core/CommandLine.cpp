@@ -1,12 +1,15 @@
 #include "core/CommandLine.h"
 
+#include "invoicing/DemoDocuments.h"
 #include "invoicing/DocumentCommands.h"
+#include "invoicing/Documents.h"
 
 #include "common/Database.h"
 #include "core/DemoData.h"
 #include "data/Schema.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QTextStream>
@@ -143,14 +146,18 @@ QString initHelp() {
 
 QString demoDataHelp() {
     return QStringLiteral(
-        "Használat: Orvix_Szamla_Cli demo-data DIR [--customers N] [--products N] [--seed S]\n"
+        "Használat: Orvix_Szamla_Cli demo-data DIR [--customers N] [--products N] [--documents N] [--seed S]\n"
         "\n"
         "Mintaadatokkal tölti fel a DIR adatmappát: kibocsátó, ügyfelek, termékek,\n"
-        "termékkategóriák, származási helyek és mértékegységek. Ha DIR-ben még nincs\n"
-        "adatmappa, előbb létrehozza. Meglévő adatmappát csak akkor tölt fel, ha abban\n"
-        "még nincs ügyfél és termék; különben nem változtat rajta, és 1-es kóddal lép ki.\n"
+        "termékkategóriák, származási helyek, mértékegységek és bizonylatok (számlák,\n"
+        "helyesbítő számlák, sztornózott számlák érvénytelenítő okirattal, proformák)\n"
+        "több évre elosztva. Ha DIR-ben még nincs adatmappa, előbb létrehozza. Meglévő\n"
+        "adatmappát csak akkor tölt fel, ha abban még nincs ügyfél és termék; ha már\n"
+        "vannak, de bizonylat még nincs, a --documents kapcsolóval csak bizonylatokat\n"
+        "tölt be. Különben nem változtat rajta, és 1-es kóddal lép ki.\n"
         "\n"
         "Kapcsolók:\n"
+        "  --documents N   a bizonylatok száma (0 … 1000000, alapértelmezés: 1000)\n"
         "  --customers N   az ügyfelek száma (1 … 1000000, alapértelmezés: 300)\n"
         "  --products N    a termékek száma (1 … 1000000, alapértelmezés: 300)\n"
         "  --seed S        a véletlen adatok magja (0 … 4294967295, alapértelmezés: 1);\n"
@@ -188,36 +195,59 @@ int cmdDemoData(const QStringList& args) {
     const QString command = QStringLiteral("demo-data");
     const QString customers = QStringLiteral("--customers");
     const QString products = QStringLiteral("--products");
+    const QString documents = QStringLiteral("--documents");
     const QString seed = QStringLiteral("--seed");
     if (wantsHelp(args)) {
         print(demoDataHelp());
         return Success;
     }
     Arguments parsed;
-    if (const auto error = parseArguments(args, {customers, products, seed}, parsed))
+    if (const auto error = parseArguments(args, {customers, products, documents, seed}, parsed))
         return badArguments(command, *error);
     QString folder;
     DemoOptions options;
+    DemoDocumentOptions docOptions;
+    docOptions.documents = 1000;
     if (auto error = folderArgument(parsed, command, folder))
         return badArguments(command, *error);
     if (auto error = numberOption(parsed, customers, 1, 1000000, options.customers))
         return badArguments(command, *error);
     if (auto error = numberOption(parsed, products, 1, 1000000, options.products))
         return badArguments(command, *error);
+    if (auto error = numberOption(parsed, documents, 0, 1000000, docOptions.documents))
+        return badArguments(command, *error);
     if (auto error = numberOption(parsed, seed, 0, 4294967295LL, options.seed))
         return badArguments(command, *error);
+    docOptions.seed = options.seed;
+    const bool documentsOnly = parsed.options.contains(documents) && docOptions.documents > 0;
 
     Database db(QStringLiteral("cli"));
     const bool created = !Database::isDataFolder(folder);
     const bool folderExisted = QDir(folder).exists();
     std::optional<QString> failure;
+    bool mastersLoaded = false;
+    QElapsedTimer clock;
+    clock.start();
     try {
         if (created)
             data::createDataFolder(db, folder);
         else
             db.open(folder);
-        fillDemoMasters(db, options);
+        // A folder that already holds masters gets only documents, when asked for.
+        if (created || !documentsOnly || !hasMasters(db)) {
+            fillDemoMasters(db, options);
+            mastersLoaded = true;
+        }
+        if (docOptions.documents >= 20000)
+            docOptions.progress = [&](int made) {
+                QTextStream(stderr) << "\r" << made << " / " << docOptions.documents << " bizonylat" << Qt::flush;
+            };
+        fillDemoDocuments(db, docOptions);
+        if (docOptions.progress)
+            QTextStream(stderr) << '\n';
     } catch (const DemoDataError& e) {
+        failure = e.text();
+    } catch (const DocumentError& e) {
         failure = e.text();
     } catch (const DbError& e) {
         failure = e.text();
@@ -234,10 +264,18 @@ int cmdDemoData(const QStringList& args) {
         printError(*failure);
         return Failed;
     }
-    print(QStringLiteral("Mintaadatok betöltve: %1 ügyfél, %2 termék (%3).")
-              .arg(options.customers)
-              .arg(options.products)
-              .arg(QDir::toNativeSeparators(folder)));
+    if (mastersLoaded)
+        print(QStringLiteral("Mintaadatok betöltve: %1 ügyfél, %2 termék, %3 bizonylat (%4), %5 mp.")
+                  .arg(options.customers)
+                  .arg(options.products)
+                  .arg(docOptions.documents)
+                  .arg(QDir::toNativeSeparators(folder))
+                  .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    else
+        print(QStringLiteral("Mintabizonylatok betöltve: %1 bizonylat (%2), %3 mp.")
+                  .arg(docOptions.documents)
+                  .arg(QDir::toNativeSeparators(folder))
+                  .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
     return Success;
 }
 

@@ -1,5 +1,7 @@
 #include "invoicing/DocumentCommands.h"
 
+#include "core/BatchDialogs.h"
+
 #include "common/Database.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
@@ -152,41 +154,11 @@ std::optional<qint64> positiveKey(const QString& text) {
 }
 
 // The command line asks nothing: any question of the logic is a refusal.
-class NoDialogs : public Dialogs {
-public:
-    void error(const QString& text) override { printError(text); }
-    void warning(const QString& text) override { printWarning(text); }
-    void info(const QString& text) override { QTextStream(stderr) << text << '\n'; }
-    bool question(const QString&, const QString& text) override { refuse(text); }
-    Answer question3(const QString&, const QString& text) override { refuse(text); }
-    std::optional<QString> inputText(const QString&, const QString& prompt, const QString&,
-                                     const QString&) override {
-        refuse(prompt);
-    }
-    std::optional<double> inputNumber(const QString&, const QString& prompt, double) override {
-        refuse(prompt);
-    }
-    std::optional<double> inputQuantity(const QString&, const QString& prompt, double, bool,
-                                        double) override {
-        refuse(prompt);
-    }
-    std::optional<NumberAndText> inputNumberText(const QString&, const QString& prompt1, const QString&,
-                                                 const NumberAndText&, const QString&) override {
-        refuse(prompt1);
-    }
-    std::optional<Period> inputPeriod(const QString& caption, const Period&) override { refuse(caption); }
-    std::optional<MonthPeriod> inputMonthPeriod(const QString& caption, const MonthPeriod&) override {
-        refuse(caption);
-    }
-    int chooseDatabase(const QString& caption, const QStringList&, const QStringList&) override {
-        refuse(caption);
-    }
-
-private:
-    [[noreturn]] static void refuse(const QString& question) {
+BatchDialogs noDialogs() {
+    return BatchDialogs([](const QString& question) {
         throw DocumentError(QStringLiteral("A parancssor nem tud kérdésre válaszolni: %1").arg(question));
-    }
-};
+    });
+}
 
 // Opens the data folder and makes sure its numbers are guarded.
 void openFolder(Database& db, const QString& folder) {
@@ -410,7 +382,7 @@ int runNewDocumentCommand(const QStringList& args) {
         doc.reverseCharge = reverse;
         if (currency != kHomeCurrency)
             doc.exchangeRate = rate;
-        NoDialogs dialogs;
+        BatchDialogs dialogs = noDialogs();
         const qint64 key = CreateDocumentWithLines(db, dialogs, settings, commandUser(parsed), doc, lines);
         print(documentLine(db, key));
         return Success;

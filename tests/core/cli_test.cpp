@@ -95,7 +95,7 @@ private Q_SLOTS:
         QTest::newRow("seed too large")
             << QStringList{"demo-data", "@", "--seed", "4294967296"} << "0 és 4294967295 között";
         QTest::newRow("unknown option")
-            << QStringList{"demo-data", "@", "--documents", "5"} << "ismeretlen kapcsoló: --documents";
+            << QStringList{"demo-data", "@", "--invoices", "5"} << "ismeretlen kapcsoló: --invoices";
     }
     void badArguments() {
         QFETCH(QStringList, args);
@@ -137,7 +137,9 @@ private Q_SLOTS:
                                   QStringLiteral("25"),
                                   QStringLiteral("--products=12"),
                                   QStringLiteral("--seed"),
-                                  QStringLiteral("7")};
+                                  QStringLiteral("7"),
+                                  QStringLiteral("--documents"),
+                                  QStringLiteral("0")};
         Run r = run(args);
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains(QStringLiteral("25 ügyfél, 12 termék")), qPrintable(r.out));
@@ -149,6 +151,18 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(QStringLiteral("már vannak ügyfelek vagy termékek")), qPrintable(r.err));
         QCOMPARE(count(folder, QStringLiteral("ugyfel")), 25);
         QCOMPARE(count(folder, QStringLiteral("cikkszam")), 12);
+
+        // Documents can be added to a folder that holds masters, once.
+        const QStringList docs = {QStringLiteral("demo-data"), folder, QStringLiteral("--documents"),
+                                  QStringLiteral("15")};
+        r = run(docs);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(count(folder, QStringLiteral("szla")), 15);
+        QCOMPARE(count(folder, QStringLiteral("ugyfel")), 25);
+        r = run(docs);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("már vannak bizonylatok")), qPrintable(r.err));
+        QCOMPARE(count(folder, QStringLiteral("szla")), 15);
     }
 
     void demoDataDefaults() {
@@ -157,6 +171,7 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(count(folder, QStringLiteral("ugyfel")), 300);
         QCOMPARE(count(folder, QStringLiteral("cikkszam")), 300);
+        QCOMPARE(count(folder, QStringLiteral("szla")), 1000);
     }
 };
 
