@@ -421,7 +421,11 @@ void Database::rebuildIndexes(const QString& table) {
 }
 
 QString Database::integrityCheck() {
-    return queryText(QStringLiteral("PRAGMA integrity_check"), QString());
+    QSqlQuery q = select(QStringLiteral("PRAGMA integrity_check"));
+    QStringList lines;
+    while (q.next())
+        lines << q.value(0).toString();
+    return lines.join(QLatin1Char('\n'));
 }
 
 Database::Transaction::Transaction(Database& db) : m_db(db), m_level(db.m_txDepth) {

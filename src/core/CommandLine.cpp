@@ -128,6 +128,7 @@ QString programHelp() {
         "Parancsok:\n"
         "  init DIR        új, üres adatmappa létrehozása\n"
         "  demo-data DIR   adatmappa feltöltése mintaadatokkal (kibocsátó, ügyfelek, termékek)\n"
+        "  check DIR       az adatmappa épségének ellenőrzése\n"
         "  new-document DIR          új bizonylat tételekkel\n"
         "  counter-document DIR KEY  ellenbizonylat (W érvénytelenítő, J helyesbítő)\n"
         "\n"
@@ -189,6 +190,33 @@ int cmdInit(const QStringList& args) {
     }
     print(QStringLiteral("Adatmappa létrehozva: %1").arg(QDir::toNativeSeparators(folder)));
     return Success;
+}
+
+int cmdCheck(const QStringList& args) {
+    const QString command = QStringLiteral("check");
+    if (wantsHelp(args)) {
+        print(QStringLiteral("Használat: Orvix_Szamla_Cli check DIR\n"
+                             "\n"
+                             "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt).\n"
+                             "Kiírja: ok, vagy a talált hibákat; hiba esetén 1-es kóddal lép ki."));
+        return Success;
+    }
+    Arguments parsed;
+    if (const auto error = parseArguments(args, {}, parsed))
+        return badArguments(command, *error);
+    QString folder;
+    if (const auto error = folderArgument(parsed, command, folder))
+        return badArguments(command, *error);
+    Database db(QStringLiteral("cli"));
+    try {
+        db.open(folder);
+        const QString result = db.integrityCheck();
+        print(result);
+        return result == QLatin1String("ok") ? Success : Failed;
+    } catch (const DbError& e) {
+        printError(e.text());
+        return Failed;
+    }
 }
 
 int cmdDemoData(const QStringList& args) {
@@ -297,6 +325,8 @@ int runCommandLine(const QStringList& args) {
         return cmdInit(rest);
     if (command == QLatin1String("demo-data"))
         return cmdDemoData(rest);
+    if (command == QLatin1String("check"))
+        return cmdCheck(rest);
     if (command == QLatin1String("new-document"))
         return runNewDocumentCommand(rest);
     if (command == QLatin1String("counter-document"))
