@@ -1,0 +1,198 @@
+#include "masters/Validation.h"
+
+#include <QStringList>
+#include <array>
+
+namespace orvix {
+
+namespace {
+
+CheckResult ok() {
+    return {CheckLevel::Ok, {}};
+}
+CheckResult error(const QString& message) {
+    return {CheckLevel::Error, message};
+}
+CheckResult warning(const QString& message) {
+    return {CheckLevel::Warning, message};
+}
+
+// Text without the separators a user may type between digit groups.
+QString withoutSeparators(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('-') || c.isSpace())
+            continue;
+        out.append(c);
+    }
+    return out;
+}
+
+bool allDigits(const QString& text) {
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+int digitAt(const QString& text, int i) {
+    return text.at(i).unicode() - '0';
+}
+
+// Sum of digits weighted with 9, 7, 3, 1 repeated, from the first digit.
+int weightedSum(const QString& digits) {
+    static constexpr std::array<int, 4> weights{9, 7, 3, 1};
+    int sum = 0;
+    for (int i = 0; i < digits.size(); ++i)
+        sum += digitAt(digits, i) * weights[static_cast<size_t>(i % 4)];
+    return sum;
+}
+
+// Check digit of the first seven digits of a tax number (its 8th digit).
+int taxCheckDigit(const QString& digits) {
+    return (10 - weightedSum(digits.left(7)) % 10) % 10;
+}
+
+bool knownCountyCode(int code) {
+    return (code >= 2 && code <= 20) || code == 22 || (code >= 41 && code <= 44) || code == 51;
+}
+
+const QStringList& euPrefixes() {
+    static const QStringList prefixes{
+        QStringLiteral("AT"), QStringLiteral("BE"), QStringLiteral("BG"), QStringLiteral("CY"),
+        QStringLiteral("CZ"), QStringLiteral("DE"), QStringLiteral("DK"), QStringLiteral("EE"),
+        QStringLiteral("EL"), QStringLiteral("ES"), QStringLiteral("FI"), QStringLiteral("FR"),
+        QStringLiteral("HR"), QStringLiteral("HU"), QStringLiteral("IE"), QStringLiteral("IT"),
+        QStringLiteral("LT"), QStringLiteral("LU"), QStringLiteral("LV"), QStringLiteral("MT"),
+        QStringLiteral("NL"), QStringLiteral("PL"), QStringLiteral("PT"), QStringLiteral("RO"),
+        QStringLiteral("SE"), QStringLiteral("SI"), QStringLiteral("SK"), QStringLiteral("XI")};
+    return prefixes;
+}
+
+} // namespace
+
+QString digitsOnly(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            out.append(c);
+    }
+    return out;
+}
+
+CheckResult checkTaxNumber(const QString& text) {
+    const QString digits = withoutSeparators(text);
+    if (digits.isEmpty())
+        return ok();
+    if (digits.size() != 11 || !allDigits(digits))
+        return error(QStringLiteral("Az adószám formája 12345678-1-12 (11 számjegy)."));
+    if (taxCheckDigit(digits) != digitAt(digits, 7))
+        return error(QStringLiteral("Az adószám ellenőrző számjegye (a 8. számjegy) hibás."));
+    const int vatCode = digitAt(digits, 8);
+    if (vatCode < 1 || vatCode > 5)
+        return error(QStringLiteral("Az adószám 9. számjegye (áfakód) csak 1 és 5 között lehet."));
+    const int county = digits.right(2).toInt();
+    if (!knownCountyCode(county))
+        return warning(QStringLiteral("Az adószám területi kódja (%1) ismeretlen.").arg(digits.right(2)));
+    return ok();
+}
+
+CheckResult checkBankAccount(const QString& text) {
+    const QString digits = withoutSeparators(text);
+    if (digits.isEmpty())
+        return ok();
+    if ((digits.size() != 16 && digits.size() != 24) || !allDigits(digits))
+        return error(QStringLiteral("A bankszámlaszám 2×8 vagy 3×8 számjegyből áll (12345678-12345678)."));
+    if (weightedSum(digits.left(8)) % 10 != 0)
+        return error(QStringLiteral("A bankszámlaszám első nyolc számjegyének ellenőrző számjegye hibás."));
+    if (weightedSum(digits.mid(8)) % 10 != 0)
+        return error(QStringLiteral("A bankszámlaszám ellenőrző számjegye hibás."));
+    return ok();
+}
+
+CheckResult checkEuTaxNumber(const QString& text) {
+    const QString value = normalizeEuTaxNumber(text);
+    if (value.isEmpty())
+        return ok();
+    const QString prefix = value.left(2);
+    const bool letters = value.size() >= 2 && prefix.at(0).isLetter() && prefix.at(1).isLetter() &&
+                         prefix.at(0).unicode() < 128 && prefix.at(1).unicode() < 128;
+    if (!letters)
+        return error(QStringLiteral("A közösségi adószám két betűs országkóddal kezdődik (pl. HU12345676)."));
+    const QString body = value.mid(2);
+    if (prefix == QLatin1String("HU")) {
+        if (body.size() != 8 || !allDigits(body))
+            return error(QStringLiteral("A magyar közösségi adószám a HU és 8 számjegy (pl. HU12345676)."));
+        if (taxCheckDigit(body) != digitAt(body, 7))
+            return error(QStringLiteral("A közösségi adószám ellenőrző számjegye (a 8. számjegy) hibás."));
+        return ok();
+    }
+    bool alnum = body.size() >= 2 && body.size() <= 12;
+    for (const QChar c : body) {
+        if (!(c.unicode() < 128 && c.isLetterOrNumber()))
+            alnum = false;
+    }
+    if (!alnum)
+        return error(QStringLiteral("A közösségi adószám az országkód után 2–12 számjegy vagy betű."));
+    if (!euPrefixes().contains(prefix))
+        return warning(
+            QStringLiteral("A közösségi adószám országkódja (%1) nem uniós tagállamé.").arg(prefix));
+    return ok();
+}
+
+CheckResult checkPostcode(const QString& text) {
+    const QString value = text.trimmed();
+    if (value.isEmpty())
+        return ok();
+    if (value.size() != 4 || !allDigits(value) || value.at(0) == QLatin1Char('0'))
+        return error(QStringLiteral("Az irányítószám négy számjegy (1000–9999)."));
+    return ok();
+}
+
+QString normalizeTaxNumber(const QString& text) {
+    const QString digits = withoutSeparators(text);
+    if (digits.size() == 11 && allDigits(digits))
+        return digits;
+    return text.trimmed();
+}
+
+QString formatTaxNumber(const QString& stored) {
+    const QString digits = withoutSeparators(stored);
+    if (digits.size() != 11 || !allDigits(digits))
+        return stored;
+    return digits.left(8) + QLatin1Char('-') + digits.mid(8, 1) + QLatin1Char('-') + digits.mid(9);
+}
+
+QString formatBankAccount(const QString& text) {
+    const QString digits = withoutSeparators(text);
+    if ((digits.size() != 16 && digits.size() != 24) || !allDigits(digits))
+        return text;
+    QStringList blocks;
+    for (int i = 0; i < digits.size(); i += 8)
+        blocks << digits.mid(i, 8);
+    return blocks.join(QLatin1Char('-'));
+}
+
+QString normalizeEuTaxNumber(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            out.append(c.toUpper());
+    }
+    return out;
+}
+
+CheckResult relaxForStoredValue(const CheckResult& result, bool unchangedFromStored) {
+    if (result.level == CheckLevel::Error && unchangedFromStored)
+        return {CheckLevel::Warning, result.message};
+    return result;
+}
+
+QString warningQuestion(const CheckResult& result) {
+    return result.message + QStringLiteral("\nMégis elmenti?");
+}
+
+} // namespace orvix
