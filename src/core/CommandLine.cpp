@@ -3,6 +3,7 @@
 #include "invoicing/DemoDocuments.h"
 #include "invoicing/DocumentCommands.h"
 #include "invoicing/Documents.h"
+#include "masters/MasterCommands.h"
 
 #include "common/Database.h"
 #include "core/DemoData.h"
@@ -129,6 +130,8 @@ QString programHelp() {
         "  init DIR        új, üres adatmappa létrehozása\n"
         "  demo-data DIR   adatmappa feltöltése mintaadatokkal (kibocsátó, ügyfelek, termékek)\n"
         "  check DIR       az adatmappa épségének ellenőrzése\n"
+        "  customers DIR   a vevők listája pontosvesszővel tagolva\n"
+        "  products DIR    a termékek listája pontosvesszővel tagolva\n"
         "  new-document DIR          új bizonylat tételekkel\n"
         "  counter-document DIR KEY  ellenbizonylat (W érvénytelenítő, J helyesbítő)\n"
         "\n"
@@ -327,6 +330,10 @@ int runCommandLine(const QStringList& args) {
         return cmdDemoData(rest);
     if (command == QLatin1String("check"))
         return cmdCheck(rest);
+    if (command == QLatin1String("customers"))
+        return runCustomersCommand(rest);
+    if (command == QLatin1String("products"))
+        return runProductsCommand(rest);
     if (command == QLatin1String("new-document"))
         return runNewDocumentCommand(rest);
     if (command == QLatin1String("counter-document"))

@@ -1,6 +1,7 @@
 #include "core/DemoData.h"
 
 #include "core/DemoRandom.h"
+#include "masters/Customers.h"
 
 #include "common/Database.h"
 
@@ -366,21 +367,6 @@ struct Address {
             .set(prefix + QStringLiteral("ajto"), ajto);
     }
 };
-
-// Budapest postcodes carry the district in their second and third digits
-// (1138 is district XIII.). Postcodes of post-office boxes have none.
-QString budapestDistrict(const QString& postcode) {
-    static const char* const roman[] = {"I",    "II",    "III", "IV",  "V",    "VI",   "VII",  "VIII",
-                                        "IX",   "X",     "XI",  "XII", "XIII", "XIV",  "XV",   "XVI",
-                                        "XVII", "XVIII", "XIX", "XX",  "XXI",  "XXII", "XXIII"};
-    if (postcode.size() != 4 || !postcode.startsWith(QLatin1Char('1')))
-        return {};
-    bool ok = false;
-    const int district = postcode.mid(1, 2).toInt(&ok);
-    if (!ok || district < 1 || district > 23)
-        return {};
-    return QLatin1String(roman[district - 1]) + QLatin1Char('.');
-}
 
 // The towns of the postcode table, Budapest apart so that the capital gets a
 // realistic share of the addresses.
