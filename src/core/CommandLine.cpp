@@ -3,6 +3,7 @@
 #include "invoicing/DemoDocuments.h"
 #include "invoicing/DocumentCommands.h"
 #include "invoicing/Documents.h"
+#include "invoicing/ImportCommand.h"
 #include "masters/MasterCommands.h"
 
 #include "common/Database.h"
@@ -134,6 +135,7 @@ QString programHelp() {
         "  products DIR    a termékek listája pontosvesszővel tagolva\n"
         "  new-document DIR          új bizonylat tételekkel\n"
         "  counter-document DIR KEY  ellenbizonylat (W érvénytelenítő, J helyesbítő)\n"
+        "  import-lines DIR KEY FILE tételek importja bizonylatba\n"
         "\n"
         "Egy parancs leírása: Orvix_Szamla_Cli PARANCS --help\n"
         "\n"
@@ -330,6 +332,8 @@ int runCommandLine(const QStringList& args) {
         return cmdDemoData(rest);
     if (command == QLatin1String("check"))
         return cmdCheck(rest);
+    if (command == QLatin1String("import-lines"))
+        return runImportLinesCommand(rest);
     if (command == QLatin1String("customers"))
         return runCustomersCommand(rest);
     if (command == QLatin1String("products"))

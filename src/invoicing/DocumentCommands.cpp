@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
+#include "invoicing/LineEntry.h"
 
 #include <QDir>
 #include <QMap>
@@ -343,19 +344,25 @@ int runNewDocumentCommand(const QStringList& args) {
         }
         const double discount = varFloat(client.value(QStringLiteral("kedvezmeny")), 0);
 
-        std::vector<DocumentLine> lines;
-        int number = 0;
+        // The lines as an import brings them: the product's code as stored
+        // and the net unit price (the list price less the customer's discount
+        // when none is given).
+        struct Line {
+            QString code;
+            double price = 0;
+            double quantity = 0;
+        };
+        std::vector<Line> lines;
         for (const LineArgument& arg : lineArgs) {
             const std::optional<QVariantMap> product = findProduct(db, arg.code);
             if (!product) {
-                printError(QStringLiteral("Nem létező cikkszám: %1").arg(arg.code));
+                printError(unknownProductMessage(arg.code));
                 return Refused;
             }
             if (isYes(trimmedText(*product, "torolve"))) {
                 printError(QStringLiteral("Törölt cikkszám: %1").arg(arg.code));
                 return Refused;
             }
-            const double vatRate = reverse ? 0.0 : varFloat(product->value(QStringLiteral("afakulcs")), 0);
             double net = 0;
             if (arg.netPrice) {
                 net = *arg.netPrice;
@@ -363,17 +370,7 @@ int runNewDocumentCommand(const QStringList& args) {
                 const double listNet = varFloat(product->value(QStringLiteral("netto")), 0);
                 net = listNet - listNet * discount / 100.0;
             }
-            const UnitAmounts unit = UnitAmountsFromNet(net, vatRate);
-            DocumentLine line;
-            line.productCode = trimmedText(*product, "cikkszam");
-            line.subjectExempt = isYes(trimmedText(*product, "tm"));
-            line.lineNumber = ++number;
-            line.unitNet = unit.net;
-            line.unitVat = unit.vat;
-            line.unitGross = unit.gross;
-            line.quantity = arg.quantity;
-            line.vatRate = vatRate;
-            lines.push_back(line);
+            lines.push_back({product->value(QStringLiteral("cikkszam")).toString(), net, arg.quantity});
         }
 
         NewDocument doc;
@@ -383,7 +380,16 @@ int runNewDocumentCommand(const QStringList& args) {
         if (currency != kHomeCurrency)
             doc.exchangeRate = rate;
         BatchDialogs dialogs = noDialogs();
-        const qint64 key = CreateDocumentWithLines(db, dialogs, settings, commandUser(parsed), doc, lines);
+        // The header and every line, or nothing.
+        Database::Transaction tr(db);
+        const qint64 key = CreateDocument(db, dialogs, settings, commandUser(parsed), doc);
+        const LineDocument target = LineDocument::load(db, key);
+        int number = 0;
+        for (const Line& line : lines)
+            if (!ImportLine(db, dialogs, target, ++number, line.code, line.price, line.quantity))
+                return Refused;
+        RecomputeTotals(db, key);
+        tr.commit();
         print(documentLine(db, key));
         return Success;
     } catch (const DocumentError& e) {
