@@ -147,7 +147,13 @@ TableDef szla() {
         {{"idx_szla", "szla", true},
          {"idx_szla_ugyfel", "ugyfel"},
          {"idx_szla_dat_kiadva", "dat_kiadva"},
-         {"idx_szla_szlaszam", "szlaszam", false, true, "(CASE WHEN prntip='P' THEN 1 ELSE 0 END), szlaszam"}},
+         {"idx_szla_szlaszam", "szlaszam", false, true, "(CASE WHEN prntip='P' THEN 1 ELSE 0 END), szlaszam"},
+         // The register sorts and searches by these columns.
+         {"idx_szla_szam", "szlaszam"},
+         {"idx_szla_prntip", "prntip"},
+         {"idx_szla_ugyfel_nev", "ugyfel_nev"},
+         {"idx_szla_netto", "netto"},
+         {"idx_szla_brutto", "brutto"}},
         {}};
 }
 

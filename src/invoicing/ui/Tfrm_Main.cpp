@@ -9,65 +9,120 @@
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
+#include "invoicing/Register.h"
+#include "invoicing/ui/Tfrm_BizonylatKeres.h"
 #include "invoicing/ui/Tfrm_Splash.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
-#include <QSqlError>
-#include <QSqlQueryModel>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace orvix {
 
 namespace {
 
-struct ListDef {
-    const char* title;
-    const char* query;
-    std::vector<const char*> captions;
+const QString kProgramVersion = QStringLiteral("1.0.0");
+const QString kDocumentationFile = QStringLiteral("Orvix_Szamla.pdf");
+const QString kNewsProgram = QStringLiteral("Ujdonsag.exe");
+const QString kDocumentNotFoundMessage = QStringLiteral("A keresett bizonylat nem található.");
+constexpr int kMarkColumnWidth = 30;
+
+const char* const kListActions[3] = {"aCikktorzs", "aVevok", "aMozgas"};
+
+// Paints the flag columns as marks and gives a selected row the font colour
+// its colour rule asks for.
+class ListDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        if (opt.state & QStyle::State_Selected) {
+            const QVariant selected = index.data(PagedTableModel::SelectedForegroundRole);
+            if (selected.isValid())
+                opt.palette.setColor(QPalette::HighlightedText, selected.value<QColor>());
+        }
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        const QVariant mark = index.data(PagedTableModel::MarkRole);
+        if (!mark.isValid()) {
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+            return;
+        }
+        opt.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        QStyleOptionButton box;
+        const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget);
+        const int h = style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, widget);
+        box.rect = QRect(opt.rect.center().x() - w / 2, opt.rect.center().y() - h / 2, w, h);
+        box.state = QStyle::State_Enabled | (mark.toBool() ? QStyle::State_On : QStyle::State_Off);
+        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, widget);
+    }
 };
 
-// The three lists; the register issue replaces these plain views with paged ones.
-const ListDef kLists[3] = {
-    {"Termékek",
-     "SELECT cikkszam, cikkszam_nev, kategoria, mert, netto, afa, brutto FROM cikkszam "
-     "WHERE torolve='N' AND eloleg='N' ORDER BY cikkszam",
-     {"cikkszám", "megnevezés", "kategória", "m.e.", "nettó", "áfa", "bruttó"}},
-    {"Vevők",
-     "SELECT ugyfel_nev, ugyfelkod, kapcsolat, telefon, mobil, emil, kedvezmeny, szla_irsz, szla_varos, szla_cim "
-     "FROM ugyfel WHERE torolve='N' ORDER BY ugyfel_nev",
-     {"vevő", "ügyfélkód", "kapcsolattartó", "telefon", "mobil", "e-mail", "kedv%", "szla.irsz", "szla.város",
-      "szla.cím"}},
-    {"Kiadott bizonylatok",
-     "SELECT szla.szla, szla.szlaszam, szla.prntip, szla.ugyfel_nev, szla.dat_kiadva, fiztip.fiztip_nev, "
-     "szla.netto, szla.brutto, szla.brutto-szla.penzfizetve AS hatralek, szla.fizetve, szla.afas FROM szla "
-     "LEFT OUTER JOIN fiztip ON (szla.fiztip=fiztip.fiztip) ORDER BY szla.szla DESC",
-     {"gépi kód", "számlaszám", "típus", "ügyfél", "kiadva", "fiz.tip.", "nettó", "bruttó", "hátralék", "fiz.",
-      "áfás"}},
-};
+bool isSearchStartKey(const QString& typed, QChar& out) {
+    if (typed.size() != 1)
+        return false;
+    const QChar c = typed.at(0).toLower();
+    static const QString accented = QStringLiteral("áéíóöőúüű");
+    if (c.isDigit() || (c >= u'a' && c <= u'z') || accented.contains(c)) {
+        out = c;
+        return true;
+    }
+    return false;
+}
+
+QString defaultSaveFile(QWidget* parent, const QString& caption, const QString& suggestedName) {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString path = QFileDialog::getSaveFileName(parent, caption, QDir(dir).filePath(suggestedName),
+                                                QStringLiteral("CSV (*.csv)"));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    return path;
+}
 
 } // namespace
 
 Tfrm_Main::Tfrm_Main(Dialogs& dialogs, const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_db(std::make_unique<Database>()) {
+    : QMainWindow(parent), m_dialogs(dialogs), m_programFolder(programFolder),
+      m_db(std::make_unique<Database>()) {
     setObjectName(QStringLiteral("Tfrm_Main"));
     setWindowTitle(QStringLiteral("Orvix Számla"));
+    m_chooseSaveFile = [this](const QString& caption, const QString& name) {
+        return defaultSaveFile(this, caption, name);
+    };
+    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     buildActions();
     buildMenus();
     buildLists();
     buildStatusBar();
+    installHandlers();
+    updateActionStates();
 
     AppContext& ctx = app();
     bool opened = startUp(ctx, *m_db, m_dialogs, programFolder) == StartupResult::Opened;
@@ -90,119 +145,354 @@ Tfrm_Main::Tfrm_Main(Dialogs& dialogs, const QString& programFolder, QWidget* pa
     QFont f = QApplication::font();
     f.setPointSize(ctx.config.fontSize);
     QApplication::setFont(f);
+    applyRowHeight();
+    createModels();
     switchToList(Products);
 }
 
-Tfrm_Main::~Tfrm_Main() = default;
-
-QAction* Tfrm_Main::addAction(const QString& name, const QString& caption, const QKeySequence& key) {
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    if (!key.isEmpty())
-        a->setShortcut(key);
-    a->setStatusTip(caption);
-    QMainWindow::addAction(a);
-    return a;
+Tfrm_Main::~Tfrm_Main() {
+    for (QTableView* g : m_grids)
+        if (g)
+            g->setModel(nullptr);
 }
 
-QAction* Tfrm_Main::action(const QString& objectName) const { return findChild<QAction*>(objectName); }
+QAction* Tfrm_Main::action(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+QTableView* Tfrm_Main::grid(int list) const {
+    return m_grids[list];
+}
+QLineEdit* Tfrm_Main::searchBox(int list) const {
+    return m_search[list];
+}
+PagedTableModel* Tfrm_Main::model(int list) const {
+    return m_models[list].get();
+}
+QMenu* Tfrm_Main::popupMenu(int list) const {
+    return m_popup[list];
+}
 
-QTableView* Tfrm_Main::grid(int list) const { return m_grids[list]; }
+int Tfrm_Main::currentRow(int list) const {
+    return m_grids[list]->currentIndex().isValid() ? m_grids[list]->currentIndex().row() : -1;
+}
+
+QVariant Tfrm_Main::currentKey(int list) const {
+    const int row = currentRow(list);
+    return m_models[list] && row >= 0 ? m_models[list]->keyAt(row) : QVariant();
+}
+
+// ---- Actions ---------------------------------------------------------------
 
 void Tfrm_Main::buildActions() {
-    addAction(QStringLiteral("aCikktorzs"), QStringLiteral("Cikktörzs"), QKeySequence(QStringLiteral("Alt+1")));
-    addAction(QStringLiteral("aVevok"), QStringLiteral("Vevők"), QKeySequence(QStringLiteral("Alt+2")));
-    addAction(QStringLiteral("aMozgas"), QStringLiteral("Számlák"), QKeySequence(QStringLiteral("Alt+3")));
-    for (const char* n : {"aCikktorzs", "aVevok", "aMozgas"})
+    for (const ActionDef& def : mainWindowActions()) {
+        const QString name = QLatin1String(def.name);
+        auto* a = new QAction(QString::fromUtf8(def.caption), this);
+        a->setObjectName(name);
+        if (*def.shortcut)
+            a->setShortcut(QKeySequence(QString::fromLatin1(def.shortcut)));
+        a->setStatusTip(a->text());
+        QMainWindow::addAction(a);
+        connect(a, &QAction::triggered, this, [this, name] { runAction(name); });
+        m_actions.insert(name, ActionState{});
+    }
+    for (const char* n : kListActions)
         action(QLatin1String(n))->setCheckable(true);
-    connect(action(QStringLiteral("aCikktorzs")), &QAction::triggered, this, [this] { switchToList(Products); });
-    connect(action(QStringLiteral("aVevok")), &QAction::triggered, this, [this] { switchToList(Customers); });
-    connect(action(QStringLiteral("aMozgas")), &QAction::triggered, this, [this] { switchToList(Documents); });
+    action(QStringLiteral("aLevelUgyfel"))->setIconText(QStringLiteral("Levél"));
+}
 
-    connect(addAction(QStringLiteral("aFrissit"), QStringLiteral("Frissít"), QKeySequence(Qt::Key_F5)),
-            &QAction::triggered, this, [this] { openList(m_current); });
-    connect(addAction(QStringLiteral("aAdatbazis"), QStringLiteral("Adatbázisok")), &QAction::triggered, this,
-            &Tfrm_Main::openDatabaseList);
-    connect(addAction(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók")), &QAction::triggered, this,
-            [this] { openUsersWindow(this, *m_db); });
-    connect(addAction(QStringLiteral("aNyelv"), QStringLiteral("Számla szövegezés fordítás")), &QAction::triggered,
-            this, &Tfrm_Main::openTranslation);
-    connect(addAction(QStringLiteral("aBetuNovel"), QStringLiteral("Betűméret növelése"),
-                      QKeySequence(QStringLiteral("Ctrl+F10"))),
-            &QAction::triggered, this, [this] { changeFontSize(+1); });
-    connect(addAction(QStringLiteral("aBetuCsokkent"), QStringLiteral("Betűméret csökkentése"),
-                      QKeySequence(QStringLiteral("Shift+F10"))),
-            &QAction::triggered, this, [this] { changeFontSize(-1); });
-    connect(addAction(QStringLiteral("aBezar"), QStringLiteral("Kilépés a programból")), &QAction::triggered, this,
-            &QWidget::close);
+void Tfrm_Main::handle(const char* name, int listMask, std::function<void(int)> handler) {
+    setCapability(QLatin1String(name), std::move(handler), listMask);
+}
 
-    // Actions whose capability arrives later: present, visibly disabled.
-    const std::pair<const char*, const char*> later[] = {
-        {"aArchival", "Adatbázis archiválás"}, {"aGari", "Gar.jegy"}, {"aGariKeres", "Garanciajegy keresés"},
-        {"aUjAdomentes", "Új adómentes számla"}, {"aSokCim", "Címek..."}, {"aBeallit", "Beállítások"}};
-    for (const auto& [name, caption] : later)
-        addAction(QLatin1String(name), QString::fromUtf8(caption))->setEnabled(false);
-    action(QStringLiteral("aArchival"))->setShortcut(QKeySequence(Qt::Key_F9));
-    action(QStringLiteral("aGari"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
-    action(QStringLiteral("aGariKeres"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+G")));
-    action(QStringLiteral("aUjAdomentes"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+F6")));
-    action(QStringLiteral("aBeallit"))->setShortcut(QKeySequence(QStringLiteral("Alt+Return")));
+void Tfrm_Main::setCapability(const QString& actionName, std::function<void(int)> handler, int listMask) {
+    auto it = m_actions.find(actionName);
+    if (it == m_actions.end())
+        return;
+    for (int list = 0; list < 3; ++list)
+        if (listMask & (1 << list))
+            it->handlers[size_t(list)] = handler;
+    updateActionStates();
+}
+
+void Tfrm_Main::setCapabilityEnabled(const QString& actionName, bool enabled) {
+    auto it = m_actions.find(actionName);
+    if (it == m_actions.end())
+        return;
+    it->enabled = enabled;
+    updateActionStates();
+}
+
+void Tfrm_Main::updateActionStates() {
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        if (QAction* a = action(it.key()))
+            a->setEnabled(it->enabled && bool(it->handlers[size_t(m_current)]));
+    // A drop-down works when one of its items does, and shows when one of
+    // them is shown.
+    for (const DropDown& d : m_dropDowns) {
+        bool enabled = false, visible = false;
+        for (const QAction* a : d.button->menu()->actions()) {
+            enabled = enabled || (a->isEnabled() && a->isVisible());
+            visible = visible || a->isVisible();
+        }
+        d.button->setEnabled(enabled);
+        d.holder->setVisible(visible);
+    }
+}
+
+void Tfrm_Main::runAction(const QString& name) {
+    if (!m_db->isOpen())
+        return; // the start was ended, or the window is closing
+    const auto it = m_actions.constFind(name);
+    if (it == m_actions.cend() || !it->enabled)
+        return;
+    const auto handler = it->handlers[size_t(m_current)];
+    if (!handler)
+        return;
+    if (const auto right = requiredRight(name); right && !checkRight(app().user, *right, m_dialogs))
+        return;
+    try {
+        handler(m_current);
+    } catch (const DbError& e) {
+        showError(e.text());
+    }
+}
+
+void Tfrm_Main::installHandlers() {
+    handle("aCikktorzs", OnAllLists, [this](int) { switchToList(Products); });
+    handle("aVevok", OnAllLists, [this](int) { switchToList(Customers); });
+    handle("aMozgas", OnAllLists, [this](int) { switchToList(Documents); });
+    handle("aFrissit", OnAllLists, [this](int list) { openList(list); });
+    handle("aKeres", OnAllLists, [this](int list) {
+        m_search[list]->setFocus();
+        m_search[list]->selectAll();
+    });
+    handle("aTermKeres", OnDocuments, [this](int) { findDocument(); });
+    handle("aTorol", OnProducts | OnCustomers, [this](int list) { deleteRow(list); });
+    handle("aExcelbe", OnAllLists, [this](int list) { exportShownList(list); });
+    handle("aUgrik", OnDocuments, [this](int) { jumpToCustomer(); });
+    handle("aLevelUgyfel", OnCustomers | OnDocuments, [this](int list) { mailCustomer(list); });
+    handle("aTerkep1", OnCustomers, [this](int) { showMap(false); });
+    handle("aTerkep2", OnCustomers, [this](int) { showMap(true); });
+    handle("aMyEnvelope", OnAllLists, [this](int) { exportMyEnvelope(); });
+    handle("aSugo", OnAllLists, [this](int) { openLink(QUrl(programLinks().help)); });
+    handle("aFontos", OnAllLists, [this](int) { openProgramFile(kDocumentationFile); });
+    handle("aUjdonsag", OnAllLists, [this](int) { openProgramFile(kNewsProgram); });
+    handle("aLevel", OnAllLists,
+           [this](int) { openLink(mailUrl(programLinks().makerEmail, kMakerMailSubject)); });
+    handle("aHonlap", OnAllLists, [this](int) { openLink(QUrl(programLinks().homePage)); });
+    handle("aPortal", OnAllLists, [this](int) { openLink(QUrl(programLinks().portal)); });
+    handle("aNevjegy", OnAllLists, [this](int) { showAbout(); });
+    handle("aFelhasznalo", OnAllLists, [this](int) { openUsersWindow(this, *m_db); });
+    handle("aNyelv", OnAllLists, [this](int) { openTranslation(); });
+    handle("aAdatbazis", OnAllLists, [this](int) { openDatabaseList(); });
+    handle("aBetuNovel", OnAllLists, [this](int) { changeFontSize(+1); });
+    handle("aBetuCsokkent", OnAllLists, [this](int) { changeFontSize(-1); });
+    handle("aBezar", OnAllLists, [this](int) { close(); });
 }
 
 void Tfrm_Main::buildMenus() {
     QMenuBar* bar = menuBar();
-    bar->addMenu(QStringLiteral("Rekordok"))->addAction(action(QStringLiteral("aFrissit")));
-    bar->addMenu(QStringLiteral("Törzsadattárak"))->addAction(action(QStringLiteral("aSokCim")));
-    bar->addMenu(QStringLiteral("Kassza"));
-    QMenu* invoicing = bar->addMenu(QStringLiteral("Számlázás"));
-    invoicing->addAction(action(QStringLiteral("aUjAdomentes")));
-    invoicing->addAction(action(QStringLiteral("aGari")));
-    invoicing->addAction(action(QStringLiteral("aGariKeres")));
-    bar->addMenu(QStringLiteral("Nyomtatások"));
-    bar->addMenu(QStringLiteral("NAV"));
-    QMenu* system = bar->addMenu(QStringLiteral("Rendszer"));
-    for (const char* n : {"aFelhasznalo", "aBeallit", "aNyelv", "aAdatbazis", "aArchival"})
-        system->addAction(action(QLatin1String(n)));
-    system->addSeparator();
-    system->addAction(action(QStringLiteral("aBetuNovel")));
-    system->addAction(action(QStringLiteral("aBetuCsokkent")));
-    system->addSeparator();
-    system->addAction(action(QStringLiteral("aBezar")));
-    QMenu* window = bar->addMenu(QStringLiteral("Ablak"));
-    for (const char* n : {"aCikktorzs", "aVevok", "aMozgas"})
-        window->addAction(action(QLatin1String(n)));
-    bar->addMenu(QStringLiteral("Súgó"));
+    const auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            if (!*n)
+                menu->addSeparator();
+            else
+                menu->addAction(action(QLatin1String(n)));
+        }
+    };
+    add(bar->addMenu(QStringLiteral("Rekordok")),
+        {"aUj", "aSzerkeszt", "aTorol", "", "aKeres", "aTermKeres", "aFrissit", "", "aNyomtatKep", "aNyomtat",
+         "aExcelbe", "aHtml"});
+    add(bar->addMenu(QStringLiteral("Törzsadattárak")),
+        {"aMe", "aTorzsVtsz", "aSzarmazas", "aKategoria", "aFiztip", "aVat", "aSzamlaMinta", "aPrnTip",
+         "aAfakulcs", "", "aSokCim", "aTerkep1", "aTerkep2", "aLevelUgyfel", "", "aCikktorzsFrissit",
+         "aUgyfFrissit", "aKlubor", "aMyEnvelope"});
+    add(bar->addMenu(QStringLiteral("Kassza")), {"aKassza", "aKasszak", "aKasszaTipus"});
+    add(bar->addMenu(QStringLiteral("Számlázás")),
+        {"aSzallito",  "aProforma", "aJovair",      "aEloleg",  "aUjAdomentes", "aSzlaMinta", "aEbbolEladok",
+         "",           "aKonyvel",  "aKonyvelNyom", "aKifizet", "aKifizet2",    "",           "aUgrik",
+         "aVevoFolyo", "aKuldes",   "aGoogleDocs",  "",         "aGari",        "aGariKeres"});
+    QMenu* printing = bar->addMenu(QStringLiteral("Nyomtatások"));
+    QMenu* documents = printing->addMenu(QStringLiteral("Számlák"));
+    add(documents->addMenu(QStringLiteral("Kiadott számlák")), {"aSzla1", "aJov", "aProform", "aFizElo"});
+    add(documents, {"aAfa", "aFolyoszamla", "", "aSzallevNyom", "aBoritekNyom", "aAjanlott"});
+    add(printing->addMenu(QStringLiteral("Cikktörzs, árlista")),
+        {"aCikkNyom", "aNyomArlista", "aCimkeNyom", "aVevoLista"});
+    add(printing->addMenu(QStringLiteral("Kimenet")),
+        {"aForgElemez", "aTop50", "aErtBong", "aVevoVesz", "aCikkKarton", "aVevoTortenet", "", "aChMegoszlas",
+         "aChArbev1", "aChArbev2"});
+    add(bar->addMenu(QStringLiteral("NAV")), {"aNav1", "aNav2", "", "aForint", "aKSzlaKet"});
+    add(bar->addMenu(QStringLiteral("Rendszer")),
+        {"aFelhasznalo", "aBeallit", "aNyelv", "", "aAdatbazis", "aArchival", "aSQL", "", "aBetuNovel",
+         "aBetuCsokkent", "", "aBezar"});
+    add(bar->addMenu(QStringLiteral("Ablak")), {"aCikktorzs", "aVevok", "aMozgas"});
+    add(bar->addMenu(QStringLiteral("Súgó")),
+        {"aSugo", "aFontos", "aUjdonsag", "", "aLevel", "aHonlap", "aPortal", "", "aNevjegy"});
 }
+
+// ---- Lists -----------------------------------------------------------------
 
 void Tfrm_Main::buildLists() {
     m_stack = new QStackedWidget(this);
     for (int i = 0; i < 3; ++i) {
+        const RegisterListDef& def = registerList(i);
         auto* panel = new QWidget(m_stack);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         auto* layout = new QVBoxLayout(panel);
-        layout->setContentsMargins(4, 4, 4, 0);
-        auto* toolbar = new QToolBar(panel);
+        layout->setContentsMargins(2, 2, 2, 0);
+        layout->setSpacing(2);
+
+        auto* searchRow = new QHBoxLayout;
+        auto* title = new QLabel(def.title, panel);
+        title->setStyleSheet(QStringLiteral("font-weight: bold")); // keeps following the font size
+        searchRow->addWidget(title);
+        searchRow->addSpacing(12);
+        m_searchTitle[i] = new QLabel(panel);
+        searchRow->addWidget(m_searchTitle[i]);
         m_search[i] = new QLineEdit(panel);
-        m_search[i]->setObjectName(QStringLiteral("Edit%1").arg(i == 2 ? 3 : i + 1));
-        m_search[i]->setPlaceholderText(QStringLiteral("Keresés"));
-        m_search[i]->setMaximumWidth(260);
-        toolbar->addWidget(new QLabel(QStringLiteral(" ") + QString::fromUtf8(kLists[i].title) + QStringLiteral("  "),
-                                      toolbar));
-        toolbar->addWidget(m_search[i]);
-        layout->addWidget(toolbar);
+        m_search[i]->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
+        m_search[i]->setClearButtonEnabled(true);
+        m_search[i]->setMaximumWidth(240);
+        m_search[i]->installEventFilter(this);
+        m_searchTitle[i]->setBuddy(m_search[i]);
+        searchRow->addWidget(m_search[i], 1);
+        searchRow->addStretch();
+        connect(m_search[i], &QLineEdit::textChanged, this,
+                [this, i](const QString& t) { searchTextChanged(i, t); });
+
         m_grids[i] = new QTableView(panel);
-        m_grids[i]->setObjectName(QStringLiteral("DBGrid%1").arg(i == 2 ? 4 : i + 1));
-        m_grids[i]->setSelectionBehavior(QAbstractItemView::SelectRows);
-        m_grids[i]->setSelectionMode(QAbstractItemView::SingleSelection);
-        m_grids[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        m_grids[i]->verticalHeader()->setDefaultSectionSize(22);
-        m_grids[i]->verticalHeader()->hide();
-        m_grids[i]->horizontalHeader()->setStretchLastSection(true);
-        m_models[i] = new QSqlQueryModel(this);
-        m_grids[i]->setModel(m_models[i]);
-        layout->addWidget(m_grids[i]);
+        QTableView* g = m_grids[i];
+        g->setObjectName(QStringLiteral("DBGrid%1").arg(i == 2 ? 4 : i + 1));
+        g->setSelectionBehavior(QAbstractItemView::SelectRows);
+        g->setSelectionMode(QAbstractItemView::SingleSelection);
+        g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        g->setWordWrap(false);
+        g->setAlternatingRowColors(false);
+        g->verticalHeader()->hide();
+        g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        g->horizontalHeader()->setStretchLastSection(false);
+        g->horizontalHeader()->setSectionsClickable(true);
+        g->horizontalHeader()->setHighlightSections(false);
+        g->setItemDelegate(new ListDelegate(g));
+        g->installEventFilter(this);
+        g->viewport()->installEventFilter(this);
+        g->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(g->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                [this, i](int c) { sortByColumn(i, c); });
+        connect(g, &QTableView::customContextMenuRequested, this,
+                [this, i](const QPoint& p) { m_popup[i]->popup(m_grids[i]->viewport()->mapToGlobal(p)); });
+        connect(g, &QTableView::doubleClicked, this, [this] {
+            if (QAction* a = action(QStringLiteral("aSzerkeszt")); a && a->isEnabled())
+                a->trigger();
+        });
+
+        auto* toolbar = new QToolBar(panel);
+        toolbar->setObjectName(QStringLiteral("ToolBar%1").arg(i + 1));
+        toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        toolbar->setIconSize(QSize(16, 16));
+        layout->addWidget(toolbar);
+        layout->addLayout(searchRow);
+        layout->addWidget(g, 1);
         m_stack->addWidget(panel);
     }
     setCentralWidget(m_stack);
+    buildToolBars();
+    buildPopupMenus();
+}
+
+void Tfrm_Main::buildToolBars() {
+    const auto drop = [this](QToolBar* bar, const QString& name, const QString& text,
+                             std::initializer_list<const char*> names) {
+        auto* menu = new QMenu(text, bar);
+        for (const char* n : names)
+            menu->addAction(action(QLatin1String(n)));
+        auto* button = new QToolButton(bar);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        QAction* holder = bar->addWidget(button);
+        holder->setObjectName(name + QStringLiteral("Holder"));
+        m_dropDowns << DropDown{button, holder};
+    };
+    const auto add = [this](QToolBar* bar, std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            if (!*n)
+                bar->addSeparator();
+            else
+                bar->addAction(action(QLatin1String(n)));
+        }
+    };
+    const QStringList printNames{QStringLiteral("tbNyomtat1"), QStringLiteral("tbNyomtat2"),
+                                 QStringLiteral("tbNyomtat3")};
+    QToolBar* products = m_grids[Products]->parentWidget()->findChild<QToolBar*>();
+    add(products, {"aUj", "aSzerkeszt", "aTorol", "aFrissit", ""});
+    drop(products, printNames[0], QStringLiteral("Nyomtat"),
+         {"aNyomtatKep", "aNyomtat", "aCikkNyom", "aNyomArlista", "aCimkeNyom"});
+    add(products, {"aExcelbe", "aEbbolEladok", ""});
+    drop(products, QStringLiteral("tbElemzesek1"), QStringLiteral("Elemzések"),
+         {"aCikkKarton", "aErtBong", "aForgElemez", "aChMegoszlas", "aChArbev1", "aChArbev2"});
+
+    QToolBar* customers = m_grids[Customers]->parentWidget()->findChild<QToolBar*>();
+    add(customers, {"aUj", "aSzerkeszt", "aTorol", "aFrissit", ""});
+    drop(customers, QStringLiteral("tbUjSzamla2"), QStringLiteral("Új számla"),
+         {"aSzallito", "aProforma", "aJovair", "aEloleg", "aSzlaMinta"});
+    drop(customers, printNames[1], QStringLiteral("Nyomtat"),
+         {"aNyomtatKep", "aNyomtat", "aBoritekNyom", "aAjanlott", "aCimkeNyom", "aVevoLista"});
+    drop(customers, QStringLiteral("tbTerkep"), QStringLiteral("Térkép"), {"aTerkep1", "aTerkep2"});
+    add(customers, {"aLevelUgyfel", "aVevoFolyo", "aExcelbe"});
+    drop(customers, QStringLiteral("tbElemzesek2"), QStringLiteral("Elemzések"),
+         {"aVevoTortenet", "aVevoVesz", "aFolyoszamla", "aTop50"});
+
+    QToolBar* documents = m_grids[Documents]->parentWidget()->findChild<QToolBar*>();
+    add(documents, {"aSzerkeszt", "aFrissit", ""});
+    drop(documents, QStringLiteral("tbUjSzamla3"), QStringLiteral("Új számla"),
+         {"aSzallito", "aProforma", "aJovair", "aEloleg", "aUjAdomentes", "aSzlaMinta"});
+    add(documents, {"aKonyvel"});
+    drop(documents, QStringLiteral("tbKifizet"), QStringLiteral("Kifizet"), {"aKifizet", "aKifizet2"});
+    drop(documents, printNames[2], QStringLiteral("Nyomtat"),
+         {"aNyomtatKep", "aNyomtat", "aSzallevNyom", "aBoritekNyom", "aAjanlott", "aKonyvelNyom"});
+    add(documents, {"aKuldes"});
+    drop(documents, QStringLiteral("tbGari"), QStringLiteral("Gar.jegy"), {"aGari", "aGariKeres"});
+    add(documents, {"", "aUgrik", "aTermKeres", "aExcelbe"});
+}
+
+void Tfrm_Main::buildPopupMenus() {
+    const auto menu = [this](int list, std::initializer_list<const char*> names) {
+        auto* m = new QMenu(m_grids[list]);
+        m->setObjectName(QStringLiteral("PopupMenu%1").arg(list + 1));
+        for (const char* n : names) {
+            if (!*n)
+                m->addSeparator();
+            else
+                m->addAction(action(QLatin1String(n)));
+        }
+        m_popup[list] = m;
+        return m;
+    };
+    menu(Products, {"aUj", "aSzerkeszt", "aTorol", "", "aEbbolEladok", "aCikkKarton", "", "aKeres",
+                    "aFrissit", "", "aNyomtatKep", "aExcelbe", "aHtml"});
+    QMenu* customers = menu(Customers, {"aUj", "aSzerkeszt", "aTorol", ""});
+    // Items of the customer pop-up that start documents of their own kind
+    // have no effect yet: they are shown disabled.
+    for (const auto& [name, text] :
+         {std::pair{"miUjSzamla", "Új számla"}, std::pair{"miUjJovairas", "Új jóváírás"},
+          std::pair{"miUjEloleg", "Új előleg"}}) {
+        QAction* a = customers->addAction(QString::fromUtf8(text));
+        a->setObjectName(QLatin1String(name));
+        a->setEnabled(false);
+    }
+    for (const char* n : {"", "aLevelUgyfel", "aTerkep1", "aTerkep2", "aVevoFolyo", "aSokCim", "", "aKeres",
+                          "aFrissit", "", "aNyomtatKep", "aBoritekNyom", "aExcelbe", "aHtml"}) {
+        if (!*n)
+            customers->addSeparator();
+        else
+            customers->addAction(action(QLatin1String(n)));
+    }
+    menu(Documents, {"aSzerkeszt",  "aKonyvel",   "aKifizet",     "aKifizet2", "",
+                     "aNyomtatKep", "aNyomtat",   "aSzallevNyom", "aKuldes",   "",
+                     "aUgrik",      "aVevoFolyo", "aTermKeres",   "aFrissit",  "",
+                     "aGari",       "aExcelbe",   "aHtml",        "",          "aTorol"});
 }
 
 void Tfrm_Main::buildStatusBar() {
@@ -217,9 +507,8 @@ void Tfrm_Main::buildStatusBar() {
     bar->addWidget(m_panel[2]);
     m_tabs = new QTabBar(bar);
     m_tabs->setObjectName(QStringLiteral("TabSet1"));
-    m_tabs->addTab(QStringLiteral("Termékek"));
-    m_tabs->addTab(QStringLiteral("Vevők"));
-    m_tabs->addTab(QStringLiteral("Számlák"));
+    for (int i = 0; i < 3; ++i)
+        m_tabs->addTab(registerList(i).tabText);
     m_tabs->setShape(QTabBar::RoundedSouth);
     m_tabs->setDrawBase(false);
     bar->addPermanentWidget(m_tabs);
@@ -239,20 +528,39 @@ void Tfrm_Main::applySettingsToActions() {
         action(QLatin1String(n))->setVisible(s.vangari);
     action(QStringLiteral("aUjAdomentes"))->setVisible(s.vanmentes);
     action(QStringLiteral("aSokCim"))->setVisible(s.vansokcim);
+    updateActionStates();
+}
+
+void Tfrm_Main::createModels() {
+    for (int i = 0; i < 3; ++i) {
+        m_models[i] = makeListModel(*m_db, i, app().settings);
+        PagedTableModel* m = m_models[i].get();
+        // Shown after the paint that met the error, not in the middle of it.
+        connect(m, &PagedTableModel::queryFailed, this, &Tfrm_Main::showError, Qt::QueuedConnection);
+        m_grids[i]->setModel(m);
+        connect(m_grids[i]->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this, i] { rowChanged(i); });
+        const RegisterListDef& def = registerList(i);
+        m_searchField[i] = def.orderField.isEmpty() ? def.source.key : def.orderField;
+        updateSearchTitle(i);
+    }
 }
 
 void Tfrm_Main::switchToList(int list) {
     if (list < Products || list > Documents)
         return;
     m_current = list;
-    m_stack->setCurrentIndex(list);
-    const char* names[3] = {"aCikktorzs", "aVevok", "aMozgas"};
     for (int i = 0; i < 3; ++i)
-        action(QLatin1String(names[i]))->setChecked(i == list);
+        if (i != list)
+            closeList(i);
+    m_stack->setCurrentIndex(list);
+    for (int i = 0; i < 3; ++i)
+        action(QLatin1String(kListActions[i]))->setChecked(i == list);
     {
         const QSignalBlocker block(m_tabs);
         m_tabs->setCurrentIndex(list);
     }
+    updateActionStates();
     openList(list);
     if (list == Documents)
         m_grids[list]->setFocus();
@@ -260,30 +568,337 @@ void Tfrm_Main::switchToList(int list) {
         m_search[list]->setFocus();
 }
 
+void Tfrm_Main::closeList(int list) {
+    if (m_models[list])
+        m_models[list]->close();
+}
+
 void Tfrm_Main::openList(int list) {
-    if (!m_db->isOpen())
+    PagedTableModel* m = m_models[list].get();
+    if (!m || !m_db->isOpen())
         return;
-    QSqlQueryModel* model = m_models[list];
-    model->setQuery(QString::fromUtf8(kLists[list].query), m_db->sql());
-    if (model->lastError().isValid())
-        m_dialogs.error(model->lastError().text());
-    const auto& captions = kLists[list].captions;
-    for (int c = 0; c < int(captions.size()); ++c)
-        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(captions[size_t(c)]));
-    m_grids[list]->resizeColumnsToContents();
-    if (model->rowCount() > 0)
-        m_grids[list]->selectRow(0);
-    connect(m_grids[list]->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &Tfrm_Main::updateStatus,
-            Qt::UniqueConnection);
+    const int previousRow = currentRow(list);
+    m_opening = true;
+    m->reload();
+    int row = m_rememberedKey[list].isValid() ? m->rowOfKey(m_rememberedKey[list]) : -1;
+    // A row that is gone (deleted) leaves the cursor where it was.
+    if (row < 0 && m->rowCount() > 0)
+        row = std::clamp(previousRow, 0, m->rowCount() - 1);
+    m_opening = false;
+    setCurrentRow(list, row);
+    applyColumnWidths(list);
     updateStatus();
 }
 
+void Tfrm_Main::setCurrentRow(int list, int row, bool atTop) {
+    QTableView* g = m_grids[list];
+    PagedTableModel* m = m_models[list].get();
+    if (!m || row < 0 || row >= m->rowCount()) {
+        rowChanged(list);
+        return;
+    }
+    const int column = std::max(g->currentIndex().column(), 0);
+    const QModelIndex index = m->index(row, column);
+    // A search hit goes to the top, so that the rows after it show; any other
+    // move brings a row out of sight to the middle.
+    const bool visible = g->viewport()->rect().contains(g->visualRect(index));
+    g->selectionModel()->setCurrentIndex(index,
+                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (atTop)
+        g->scrollTo(index, QAbstractItemView::PositionAtTop);
+    else if (!visible)
+        g->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    rowChanged(list);
+}
+
+void Tfrm_Main::rowChanged(int list) {
+    if (m_opening)
+        return;
+    const QVariant key = currentKey(list);
+    if (key.isValid())
+        m_rememberedKey[list] = key;
+    if (list == m_current)
+        updateStatus();
+}
+
 void Tfrm_Main::updateStatus() {
-    QSqlQueryModel* model = m_models[m_current];
-    while (model->canFetchMore())
-        model->fetchMore();
-    const int row = m_grids[m_current]->currentIndex().row();
-    m_panel[0]->setText(QStringLiteral("%1: %2").arg(model->rowCount()).arg(row + 1));
+    PagedTableModel* m = m_models[m_current].get();
+    if (!m)
+        return;
+    const int row = currentRow(m_current);
+    m_panel[0]->setText(recPosText(m->rowCount(), row));
+    // The documents list shows who recorded the current document.
+    m_panel[2]->setText(m_current == Documents && row >= 0
+                            ? m->value(row, QStringLiteral("felhasznalo")).toString()
+                            : QString());
+}
+
+void Tfrm_Main::applyColumnWidths(int list) {
+    QTableView* g = m_grids[list];
+    const RegisterListDef& def = registerList(list);
+    const QVector<double>& fractions = def.widths;
+    const int viewport = g->viewport()->width();
+    int marks = 0;
+    for (double f : fractions)
+        if (f <= 0)
+            ++marks;
+    const int avail = std::max(viewport - marks * kMarkColumnWidth, 200);
+    // Each column takes its share of the grid, but never less than its title
+    // and a typical value need; what that adds is taken from the widest
+    // column when it can spare it.
+    const QFontMetrics text(g->font());
+    const QFontMetrics title(g->horizontalHeader()->font());
+    QVector<int> widths, minimums;
+    int widest = 0;
+    for (int c = 0; c < fractions.size() && c < def.columns.size(); ++c) {
+        const ListColumn& col = def.columns.at(c);
+        QString sample;
+        switch (col.format) {
+        case ColumnFormat::Date:
+            sample = QStringLiteral("0000.00.00");
+            break;
+        case ColumnFormat::Zero5:
+            sample = QStringLiteral("00000");
+            break;
+        case ColumnFormat::Money:
+            sample = QStringLiteral("0 000 000");
+            break;
+        case ColumnFormat::Number:
+            sample = QStringLiteral("00,0");
+            break;
+        default:
+            break;
+        }
+        int minimum =
+            std::max(title.horizontalAdvance(col.caption) + 12, text.horizontalAdvance(sample) + 10);
+        if (fractions.at(c) <= 0)
+            minimum = std::max(minimum, kMarkColumnWidth);
+        minimums << minimum;
+        widths << std::max(int(fractions.at(c) * avail), minimum);
+        if (fractions.at(c) > fractions.at(widest))
+            widest = c;
+    }
+    int total = 0;
+    for (int w : widths)
+        total += w;
+    const int spare =
+        widths.value(widest) - std::max(minimums.value(widest), int(0.75 * fractions.value(widest) * avail));
+    // A list too wide anyway scrolls sideways and keeps its widest column.
+    if (total > viewport && spare >= total - viewport)
+        widths[widest] -= total - viewport;
+    for (int c = 0; c < widths.size(); ++c)
+        g->setColumnWidth(c, widths.at(c));
+}
+
+void Tfrm_Main::applyRowHeight() {
+    const int height = QFontMetrics(QApplication::font()).height() + 6;
+    for (QTableView* g : m_grids)
+        g->verticalHeader()->setDefaultSectionSize(height);
+}
+
+void Tfrm_Main::updateSearchTitle(int list) {
+    PagedTableModel* m = m_models[list].get();
+    const int column = m ? m->columnOf(m_searchField[list]) : -1;
+    const QString caption = column >= 0 ? m->columns().at(column).caption : m_searchField[list];
+    m_searchTitle[list]->setText(QStringLiteral("Keresés (%1):").arg(caption));
+}
+
+void Tfrm_Main::searchTextChanged(int list, const QString& text) {
+    PagedTableModel* m = m_models[list].get();
+    if (list != m_current || !m)
+        return;
+    try {
+        const std::optional<int> row = searchList(m->query(), list, m_searchField[list], text);
+        if (row && *row >= 0)
+            setCurrentRow(list, *row, true);
+    } catch (const DbError& e) {
+        showError(e.text());
+    }
+}
+
+void Tfrm_Main::sortByColumn(int list, int column) {
+    PagedTableModel* m = m_models[list].get();
+    if (!m || column < 0 || column >= m->columns().size())
+        return;
+    const SortChoice choice = sortForColumn(list, m->columns().at(column).field);
+    if (!choice.ok) {
+        m_dialogs.error(kCannotSortMessage);
+        return;
+    }
+    const QVariant key = currentKey(list);
+    m_opening = true;
+    m->setOrder(choice.field, choice.descending);
+    m->setHighlightedColumn(column);
+    const int row = key.isValid() ? m->rowOfKey(key) : -1;
+    m_opening = false;
+    setCurrentRow(list, row >= 0 ? row : 0);
+    m_searchField[list] = choice.searchField;
+    updateSearchTitle(list);
+    if (list == Documents)
+        m_search[list]->setFocus();
+}
+
+bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
+    for (int i = 0; i < 3; ++i) {
+        if (!m_grids[i] || !m_search[i])
+            continue;
+        if (watched == m_grids[i]->viewport() && event->type() == QEvent::Resize) {
+            applyColumnWidths(i);
+        } else if (watched == m_grids[i] && event->type() == QEvent::KeyPress) {
+            // Typing in a grid starts a search with that character.
+            const auto* key = static_cast<QKeyEvent*>(event);
+            QChar c;
+            if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+                isSearchStartKey(key->text(), c)) {
+                m_search[i]->setFocus();
+                m_search[i]->setText(QString(c));
+                m_search[i]->setCursorPosition(1);
+                return true;
+            }
+        } else if (watched == m_search[i] && event->type() == QEvent::KeyPress) {
+            const int k = static_cast<QKeyEvent*>(event)->key();
+            if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Down) {
+                m_grids[i]->setFocus();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tfrm_Main::showError(const QString& text) {
+    m_dialogs.error(text);
+}
+
+// ---- What the actions do ----------------------------------------------------
+
+void Tfrm_Main::refreshList(int list) {
+    if (list == m_current)
+        openList(list);
+}
+
+void Tfrm_Main::RefreshRegister(qint64 documentKey) {
+    m_rememberedKey[Documents] = documentKey;
+    if (m_current == Documents)
+        openList(Documents);
+    else
+        switchToList(Documents);
+}
+
+void Tfrm_Main::deleteRow(int list) {
+    if (!checkRight(app().user, Right::Write, m_dialogs))
+        return;
+    const QVariant key = currentKey(list);
+    if (!key.isValid())
+        return;
+    if (!m_dialogs.question(kCaptionConfirm, kDeleteRowQuestion))
+        return;
+    if (list == Products)
+        markProductDeleted(*m_db, key.toString());
+    else
+        markCustomerDeleted(*m_db, key.toLongLong());
+    m_rememberedKey[list] = QVariant();
+    openList(list);
+}
+
+void Tfrm_Main::exportShownList(int list) {
+    const QString path = m_chooseSaveFile(QStringLiteral("Excelbe"), registerList(list).csvName);
+    if (path.isEmpty())
+        return;
+    const PagedQuery& q = m_models[list]->query();
+    m_db->queryToCsv(listCsvQuery(list, q.orderField(), q.descending()), path);
+}
+
+void Tfrm_Main::exportMyEnvelope() {
+    QString path = m_chooseSaveFile(QStringLiteral("Ügyféltörzs export My.Envelope programhoz"),
+                                    QStringLiteral("myenvelope.csv"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    m_db->queryToCsv(myEnvelopeQueryLines().join(QLatin1Char('\n')), path);
+}
+
+void Tfrm_Main::jumpToCustomer() {
+    const int row = currentRow(Documents);
+    if (row < 0)
+        return;
+    const QVariant customer = m_models[Documents]->value(row, QStringLiteral("ugyfel"));
+    if (customer.isNull())
+        return;
+    m_rememberedKey[Customers] = customer;
+    switchToList(Customers);
+}
+
+void Tfrm_Main::findDocument() {
+    const std::optional<DocumentRef> ref = ui::searchDocumentWindow(this, *m_db);
+    if (!ref)
+        return;
+    const qint64 key = findDocumentKey(*m_db, *ref);
+    const int row = key > 0 ? m_models[Documents]->rowOfKey(key) : -1;
+    if (row < 0) {
+        m_dialogs.info(kDocumentNotFoundMessage);
+        return;
+    }
+    setCurrentRow(Documents, row);
+    m_grids[Documents]->setFocus();
+}
+
+void Tfrm_Main::mailCustomer(int list) {
+    const int row = currentRow(list);
+    if (row < 0)
+        return;
+    QString address;
+    if (list == Customers) {
+        address = m_models[Customers]->value(row, QStringLiteral("emil")).toString();
+    } else {
+        const QVariant customer = m_models[Documents]->value(row, QStringLiteral("ugyfel"));
+        address = m_db->queryText(QStringLiteral("SELECT emil FROM ugyfel WHERE ugyfel = ?"), QString(),
+                                  {customer});
+    }
+    const QUrl url = mailUrl(address, kCustomerMailSubject);
+    if (url.isEmpty()) {
+        m_dialogs.error(kNoEmailMessage);
+        return;
+    }
+    openLink(url);
+}
+
+void Tfrm_Main::showMap(bool billingAddress) {
+    const int row = currentRow(Customers);
+    if (row < 0)
+        return;
+    PagedTableModel* m = m_models[Customers].get();
+    const QString prefix = billingAddress ? QStringLiteral("szla_") : QStringLiteral("cim_");
+    openLink(mapSearchUrl(m->value(row, prefix + QStringLiteral("irsz")).toString(),
+                          m->value(row, prefix + QStringLiteral("varos")).toString(),
+                          m->value(row, prefix + QStringLiteral("cim")).toString()));
+}
+
+void Tfrm_Main::openLink(const QUrl& url) {
+    if (!m_openUrl(url))
+        m_dialogs.error(QStringLiteral("A hivatkozás nem nyitható meg:\n%1").arg(url.toString()));
+}
+
+void Tfrm_Main::openProgramFile(const QString& fileName) {
+    const QString path = QDir(m_programFolder).filePath(fileName);
+    if (!QFileInfo::exists(path)) {
+        m_dialogs.error(QStringLiteral("A fájl nem található:\n%1").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    openLink(QUrl::fromLocalFile(path));
+}
+
+void Tfrm_Main::showAbout() {
+    QMessageBox box(this);
+    box.setObjectName(QStringLiteral("Tfrm_Nevjegy"));
+    box.setWindowTitle(QStringLiteral("Névjegy"));
+    box.setIconPixmap(windowIcon().pixmap(48, 48));
+    box.setText(QStringLiteral("<b>Orvix Számla</b> %1").arg(kProgramVersion));
+    box.setInformativeText(QStringLiteral("Számlázó program kisvállalkozásoknak.<br>%1")
+                               .arg(QDir::toNativeSeparators(m_db->folder())));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
 }
 
 void Tfrm_Main::changeFontSize(int delta) {
@@ -292,6 +907,8 @@ void Tfrm_Main::changeFontSize(int delta) {
     QFont f = QApplication::font();
     f.setPointSize(c.fontSize);
     QApplication::setFont(f);
+    applyRowHeight();
+    applyColumnWidths(m_current);
 }
 
 void Tfrm_Main::openDatabaseList() {
@@ -300,11 +917,11 @@ void Tfrm_Main::openDatabaseList() {
 }
 
 void Tfrm_Main::openTranslation() {
-    if (!checkRight(app().user, Right::Administrator, m_dialogs))
-        return;
     Tfrm_Nyelv window(this);
     window.exec();
 }
+
+// ---- Window ----------------------------------------------------------------
 
 void Tfrm_Main::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -324,7 +941,10 @@ void Tfrm_Main::showEvent(QShowEvent* event) {
         (new Tfrm_Splash())->showAndFade();
 }
 
-void Tfrm_Main::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+void Tfrm_Main::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyColumnWidths(m_current);
+}
 
 void Tfrm_Main::closeEvent(QCloseEvent* event) {
     if (!m_startupEnded) {
@@ -334,8 +954,11 @@ void Tfrm_Main::closeEvent(QCloseEvent* event) {
         c.top = g.top();
         c.width = g.width();
         c.height = g.height();
-        for (QSqlQueryModel* m : m_models)
-            m->clear();
+        // The lists let go of the connection before it closes.
+        for (int i = 0; i < 3; ++i) {
+            m_grids[i]->setModel(nullptr);
+            m_models[i].reset();
+        }
         shutDown(app());
     }
     event->accept();
