@@ -6,6 +6,7 @@
 #include "core/Users.h"
 #include "data/Schema.h"
 #include "invoicing/Documents.h"
+#include "invoicing/Register.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -259,6 +260,8 @@ StartupResult startUp(AppContext& ctx, Database& db, Dialogs& dialogs, const QSt
         const NumberIndexCheck numbers = EnsureNumberIndex(db);
         if (numbers.status == NumberIndexCheck::Duplicates)
             dialogs.warning(numbers.message);
+        // The register sorts and searches through indexes an older folder may lack.
+        EnsureRegisterIndexes(db);
         ctx.settings = loadSettings(db);
     } catch (const DbError& e) {
         dialogs.error(QStringLiteral("Adatbázis megnyitása sikertelen\n") + e.text());

@@ -395,6 +395,7 @@ const std::vector<ActionDef>& mainWindowActions() {
         {"aChArbev2", "Bruttó árbevétel grafikon", ""},
         // Masters and code tables
         {"aSokCim", "Címek...", ""},
+        {"aTulajdonos", "Tulajdonos adatai", ""},
         {"aMe", "Mértékegységek", ""},
         {"aTorzsVtsz", "VTSZ, SZJ", ""},
         {"aSzarmazas", "Származás", ""},

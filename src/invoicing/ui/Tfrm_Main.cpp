@@ -1,5 +1,14 @@
 #include "invoicing/ui/Tfrm_Main.h"
 
+#include "invoicing/ui/EditorEntry.h"
+#include "masters/CodeTables.h"
+#include "masters/ui/Tfrm_Cikktorzs.h"
+#include "masters/ui/Tfrm_CodeTable.h"
+#include "masters/ui/Tfrm_SzallitasiCimek.h"
+#include "masters/ui/Tfrm_Tulajdonos.h"
+#include "masters/ui/Tfrm_Ugyfel.h"
+#include "masters/ui/Tfrm_UgyfelValaszt.h"
+
 #include "common/Database.h"
 #include "common/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/AppContext.h"
@@ -288,6 +297,100 @@ void Tfrm_Main::installHandlers() {
     handle("aBetuNovel", OnAllLists, [this](int) { changeFontSize(+1); });
     handle("aBetuCsokkent", OnAllLists, [this](int) { changeFontSize(-1); });
     handle("aBezar", OnAllLists, [this](int) { close(); });
+    installMasterHandlers();
+    installInvoicingHandlers();
+}
+
+// Products, customers, their addresses, the code tables and the issuer.
+void Tfrm_Main::installMasterHandlers() {
+    handle("aUj", OnProducts | OnCustomers, [this](int list) {
+        if (list == Products) {
+            if (const auto code = editProduct(this, *m_db, std::nullopt))
+                reopenOn(list, *code);
+        } else if (const auto key = editCustomer(this, *m_db, std::nullopt)) {
+            reopenOn(list, *key);
+        }
+    });
+    handle("aSzerkeszt", OnAllLists, [this](int list) {
+        const QVariant key = currentKey(list);
+        if (!key.isValid())
+            return;
+        if (list == Products) {
+            if (const auto code = editProduct(this, *m_db, key.toString()))
+                reopenOn(list, *code);
+        } else if (list == Customers) {
+            if (const auto saved = editCustomer(this, *m_db, key.toLongLong()))
+                reopenOn(list, *saved);
+        } else {
+            ui::openInvoiceEditor(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
+        }
+    });
+    handle("aSokCim", OnCustomers | OnDocuments, [this](int list) {
+        if (const auto customer = currentCustomer(list))
+            openDeliveryAddresses(this, *m_db, *customer);
+    });
+    handle("aTulajdonos", OnAllLists, [this](int) {
+        openIssuerWindow(this, *m_db);
+        setWindowTitle(mainCaption(*m_db));
+    });
+    const std::pair<const char*, CodeTableId> tables[] = {
+        {"aMe", CodeTableId::Units},           {"aTorzsVtsz", CodeTableId::TariffNumbers},
+        {"aSzarmazas", CodeTableId::Origins},  {"aKategoria", CodeTableId::Categories},
+        {"aFiztip", CodeTableId::PaymentMethods}, {"aVat", CodeTableId::Currencies},
+        {"aPrnTip", CodeTableId::DocumentTypes}, {"aKasszak", CodeTableId::CashDesks},
+        {"aKasszaTipus", CodeTableId::CashMovementTypes}};
+    for (const auto& [name, id] : tables) {
+        const CodeTableId table = id;
+        handle(name, OnAllLists, [this, table](int list) {
+            openCodeTable(this, *m_db, table, CodeTableMode::Maintain);
+            if (list != Documents)
+                refreshList(list);
+        });
+    }
+}
+
+// New documents, editing and the quick sale.
+void Tfrm_Main::installInvoicingHandlers() {
+    const auto refresh = [this](qint64 doc) { RefreshRegister(doc); };
+    const auto newDocument = [this, refresh](int list, QChar kind) {
+        const auto customer = currentCustomer(list);
+        if (!customer)
+            return;
+        switchToList(Documents);
+        ui::newDocumentFromRegister(this, *m_db, kind, *customer, refresh);
+    };
+    handle("aSzallito", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('S')); });
+    handle("aProforma", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('P')); });
+    handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
+        const QVariant code = currentKey(list);
+        if (!code.isValid())
+            return;
+        if (ui::quickSale(this, *m_db, code.toString(), -1, refresh))
+            switchToList(Documents);
+    });
+}
+
+// The current customer: the chooser on the products list, the current row on
+// the customers list, the current document's customer on the documents list.
+std::optional<qint64> Tfrm_Main::currentCustomer(int list) {
+    if (list == Products) {
+        const auto choice = chooseCustomer(this, *m_db, -1);
+        if (!choice)
+            return std::nullopt;
+        return choice->ugyfel;
+    }
+    const QVariant key = currentKey(list);
+    if (!key.isValid())
+        return std::nullopt;
+    if (list == Customers)
+        return key.toLongLong();
+    return m_db->queryInt(QStringLiteral("SELECT ugyfel FROM szla WHERE szla = ?"), -1, {key});
+}
+
+// Reopens a list with its cursor on the given key.
+void Tfrm_Main::reopenOn(int list, const QVariant& key) {
+    m_rememberedKey[list] = key;
+    openList(list);
 }
 
 void Tfrm_Main::buildMenus() {
@@ -304,7 +407,7 @@ void Tfrm_Main::buildMenus() {
         {"aUj", "aSzerkeszt", "aTorol", "", "aKeres", "aTermKeres", "aFrissit", "", "aNyomtatKep", "aNyomtat",
          "aExcelbe", "aHtml"});
     add(bar->addMenu(QStringLiteral("Törzsadattárak")),
-        {"aMe", "aTorzsVtsz", "aSzarmazas", "aKategoria", "aFiztip", "aVat", "aSzamlaMinta", "aPrnTip",
+        {"aTulajdonos", "", "aMe", "aTorzsVtsz", "aSzarmazas", "aKategoria", "aFiztip", "aVat", "aSzamlaMinta", "aPrnTip",
          "aAfakulcs", "", "aSokCim", "aTerkep1", "aTerkep2", "aLevelUgyfel", "", "aCikktorzsFrissit",
          "aUgyfFrissit", "aKlubor", "aMyEnvelope"});
     add(bar->addMenu(QStringLiteral("Kassza")), {"aKassza", "aKasszak", "aKasszaTipus"});

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <optional>
 #include <QUrl>
 #include <QVariant>
 #include <QVector>
@@ -109,6 +110,10 @@ private:
     void buildPopupMenus();
     void buildStatusBar();
     void installHandlers();
+    void installMasterHandlers();
+    void installInvoicingHandlers();
+    std::optional<qint64> currentCustomer(int list);
+    void reopenOn(int list, const QVariant& key);
     void applySettingsToActions();
     void updateActionStates();
     void runAction(const QString& name);
