@@ -89,12 +89,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(Database& db, QWidget* parent, Dialogs* dialo
     toolBar->addSeparator();
     toolBar->addAction(m_aBezar);
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar->setSizeGripEnabled(false);
-    m_position = new QLabel(statusBar);
-    m_position->setObjectName(QStringLiteral("lblPozicio"));
-    statusBar->addWidget(m_position);
+    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

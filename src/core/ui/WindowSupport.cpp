@@ -1,5 +1,9 @@
 #include "core/ui/WindowSupport.h"
 
+#include <QLabel>
+
+#include <QStatusBar>
+
 #include "core/AppContext.h"
 
 #include <QAbstractButton>
@@ -312,6 +316,16 @@ void applyFontSize(QWidget* window) {
 
 void restrictTypedKeys(QWidget* field, const QString& allowedCharacters) {
     field->installEventFilter(new KeyRestriction(field, allowedCharacters));
+}
+
+QStatusBar* makePositionStatusBar(QWidget* window, QLabel*& position) {
+    auto* statusBar = new QStatusBar(window);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setSizeGripEnabled(false);
+    position = new QLabel(statusBar);
+    position->setObjectName(QStringLiteral("lblPozicio"));
+    statusBar->addWidget(position);
+    return statusBar;
 }
 
 OkCancelButtons makeOkCancelButtons(QDialog* dialog) {

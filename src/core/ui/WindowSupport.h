@@ -14,6 +14,9 @@ class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
+class QLabel;
+class QStatusBar;
+
 namespace orvix::ui {
 
 // Background of the field that has the focus.
@@ -80,5 +83,9 @@ struct OkCancelButtons {
     QHBoxLayout* row = nullptr;
 };
 OkCancelButtons makeOkCancelButtons(QDialog* dialog);
+
+// The status bar of a list window with its record-position label
+// (lblPozicio, "120: 7"); the label is returned through position.
+QStatusBar* makePositionStatusBar(QWidget* window, QLabel*& position);
 
 } // namespace orvix::ui

@@ -194,12 +194,7 @@ Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode,
         layout->addWidget(makeGrid(m_pages.front()), 1);
     }
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar->setSizeGripEnabled(false);
-    m_position = new QLabel(statusBar);
-    m_position->setObjectName(QStringLiteral("lblPozicio"));
-    statusBar->addWidget(m_position);
+    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
     layout->addWidget(statusBar);
 
     connect(m_aUjsor, &QAction::triggered, this, &Tfrm_CodeTable::newRow);

@@ -96,12 +96,7 @@ Tfrm_SzallitasiCimek::Tfrm_SzallitasiCimek(Database& db, qint64 ugyfel, bool cho
     m_grid->addActions({aUj, aKozpont, m_aSzerkeszt, m_aTorol});
     m_grid->viewport()->installEventFilter(this);
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar->setSizeGripEnabled(false);
-    m_position = new QLabel(statusBar);
-    m_position->setObjectName(QStringLiteral("lblPozicio"));
-    statusBar->addWidget(m_position);
+    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -154,12 +154,7 @@ Tfrm_UgyfelValaszt::Tfrm_UgyfelValaszt(Database& db, qint64 preset, QWidget* par
     m_grid->installEventFilter(this);
     m_grid->viewport()->installEventFilter(this);
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar->setSizeGripEnabled(false);
-    m_position = new QLabel(statusBar);
-    m_position->setObjectName(QStringLiteral("lblPozicio"));
-    statusBar->addWidget(m_position);
+    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
