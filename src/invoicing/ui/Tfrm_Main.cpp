@@ -858,6 +858,11 @@ bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
                 m_search[i]->setCursorPosition(1);
                 return true;
             }
+        } else if (watched == m_search[i] && event->type() == QEvent::ShortcutOverride) {
+            // Alt+digit switches the lists even while a search box has the
+            // focus; the box would otherwise take it as a typed digit.
+            if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier)
+                return true;
         } else if (watched == m_search[i] && event->type() == QEvent::KeyPress) {
             const int k = static_cast<QKeyEvent*>(event)->key();
             if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Down) {
