@@ -96,12 +96,7 @@ Tfrm_AdatbazisokBDE::Tfrm_AdatbazisokBDE(QWidget* parent) : QDialog(parent) {
 }
 
 QAction* Tfrm_AdatbazisokBDE::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QWidget::addAction(action);
-    return action;
+    return addWindowAction(this, name, text, key);
 }
 
 QList<QStandardItem*> Tfrm_AdatbazisokBDE::makeRow(const QString& name, const QString& folder,

@@ -116,12 +116,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(Database& db, QWidget* parent, Dialogs* dialo
 Tfrm_Felhasznalo::~Tfrm_Felhasznalo() = default;
 
 QAction* Tfrm_Felhasznalo::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QWidget::addAction(action);
-    return action;
+    return addWindowAction(this, name, text, key);
 }
 
 void Tfrm_Felhasznalo::reload(const QString& current, int fallbackRow) {

@@ -1,5 +1,6 @@
 #include "core/ui/WindowSupport.h"
 
+#include <QAction>
 #include <QLabel>
 
 #include <QStatusBar>
@@ -316,6 +317,15 @@ void applyFontSize(QWidget* window) {
 
 void restrictTypedKeys(QWidget* field, const QString& allowedCharacters) {
     field->installEventFilter(new KeyRestriction(field, allowedCharacters));
+}
+
+QAction* addWindowAction(QWidget* window, const QString& name, const QString& text, const QKeySequence& key) {
+    auto* action = new QAction(text, window);
+    action->setObjectName(name);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    return action;
 }
 
 QStatusBar* makePositionStatusBar(QWidget* window, QLabel*& position) {

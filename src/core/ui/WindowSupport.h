@@ -4,6 +4,7 @@
 // focused field in the focus colour.
 #pragma once
 
+#include <QKeySequence>
 #include <QColor>
 #include <QObject>
 #include <QRect>
@@ -14,6 +15,7 @@ class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
+class QAction;
 class QLabel;
 class QStatusBar;
 
@@ -83,6 +85,10 @@ struct OkCancelButtons {
     QHBoxLayout* row = nullptr;
 };
 OkCancelButtons makeOkCancelButtons(QDialog* dialog);
+
+// An action of a window: object name, caption and key, its shortcut working
+// anywhere in that window.
+QAction* addWindowAction(QWidget* window, const QString& name, const QString& text, const QKeySequence& key = {});
 
 // The status bar of a list window with its record-position label
 // (lblPozicio, "120: 7"); the label is returned through position.

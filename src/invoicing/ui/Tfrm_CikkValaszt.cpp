@@ -230,12 +230,7 @@ Tfrm_CikkValaszt::Tfrm_CikkValaszt(Database& db, ProductChoiceMode mode, const Q
 Tfrm_CikkValaszt::~Tfrm_CikkValaszt() = default;
 
 QAction* Tfrm_CikkValaszt::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QWidget::addAction(action);
-    return action;
+    return addWindowAction(this, name, text, key);
 }
 
 QAction* Tfrm_CikkValaszt::action(const QString& objectName) const {

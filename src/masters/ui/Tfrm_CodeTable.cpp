@@ -234,12 +234,7 @@ Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode,
 Tfrm_CodeTable::~Tfrm_CodeTable() = default;
 
 QAction* Tfrm_CodeTable::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QWidget::addAction(action);
-    return action;
+    return addWindowAction(this, name, text, key);
 }
 
 QTableView* Tfrm_CodeTable::makeGrid(Page& page) {

@@ -132,12 +132,7 @@ Tfrm_SzallitasiCimek::Tfrm_SzallitasiCimek(Database& db, qint64 ugyfel, bool cho
 Tfrm_SzallitasiCimek::~Tfrm_SzallitasiCimek() = default;
 
 QAction* Tfrm_SzallitasiCimek::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QWidget::addAction(action);
-    return action;
+    return addWindowAction(this, name, text, key);
 }
 
 QAction* Tfrm_SzallitasiCimek::action(const QString& objectName) const {

@@ -189,12 +189,7 @@ Tfrm_UgyfelValaszt::Tfrm_UgyfelValaszt(Database& db, qint64 preset, QWidget* par
 Tfrm_UgyfelValaszt::~Tfrm_UgyfelValaszt() = default;
 
 QAction* Tfrm_UgyfelValaszt::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QWidget::addAction(action);
-    return action;
+    return addWindowAction(this, name, text, key);
 }
 
 QAction* Tfrm_UgyfelValaszt::action(const QString& objectName) const {
