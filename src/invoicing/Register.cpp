@@ -330,14 +330,6 @@ const ProgramLinks& programLinks() {
     return links;
 }
 
-void markProductDeleted(Database& db, const QString& code) {
-    db.execSql(QStringLiteral("UPDATE cikkszam SET torolve='I' WHERE cikkszam=?"), {code});
-}
-
-void markCustomerDeleted(Database& db, qint64 customer) {
-    db.execSql(QStringLiteral("UPDATE ugyfel SET torolve='I' WHERE ugyfel=?"), {customer});
-}
-
 const std::vector<ActionDef>& mainWindowActions() {
     static const std::vector<ActionDef> actions = {
         // Records

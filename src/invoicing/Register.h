@@ -129,12 +129,6 @@ struct ProgramLinks {
 const ProgramLinks& programLinks();
 inline const QString kMakerMailSubject = QStringLiteral("Orvix Számla program");
 
-// ---- Soft delete ------------------------------------------------------------
-
-// Marks a product or a customer deleted (torolve = "I"); nothing is removed.
-void markProductDeleted(Database& db, const QString& code);
-void markCustomerDeleted(Database& db, qint64 customer);
-
 // ---- Actions ---------------------------------------------------------------
 
 struct ActionDef {

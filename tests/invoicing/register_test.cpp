@@ -3,6 +3,9 @@
 // against a plain scan, the search box rules, the sort rules, the register's
 // row colours, the document search, exports and links, and the indexes.
 
+#include "masters/Customers.h"
+#include "masters/Products.h"
+#include "ScriptedDialogs.h"
 #include "common/Database.h"
 #include "core/Settings.h"
 #include "data/Schema.h"
@@ -17,6 +20,7 @@
 #include <QtTest>
 
 using namespace orvix;
+using orvix::test::ScriptedDialogs;
 
 namespace {
 
@@ -497,7 +501,8 @@ void RegisterTest::softDeleteHidesTheRow() {
     auto m = makeListModel(db(), ProductsList, Settings{});
     m->reload();
     QCOMPARE(m->rowCount(), 2);
-    markProductDeleted(db(), QStringLiteral("A1"));
+    ScriptedDialogs dialogs;
+    QVERIFY(softDeleteProduct(db(), dialogs, QStringLiteral("A1"), kDeleteRowQuestion));
     m->reload();
     QCOMPARE(m->rowCount(), 1);
     QCOMPARE(m->keyAt(0).toString(), QStringLiteral("B2"));
@@ -511,7 +516,7 @@ void RegisterTest::softDeleteHidesTheRow() {
     auto c = makeListModel(db(), CustomersList, Settings{});
     c->reload();
     const int before = c->rowCount();
-    markCustomerDeleted(db(), customer);
+    QVERIFY(softDeleteCustomer(db(), dialogs, customer, kDeleteRowQuestion));
     c->reload();
     QCOMPARE(c->rowCount(), before - 1);
 }

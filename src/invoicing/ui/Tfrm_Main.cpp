@@ -2,6 +2,8 @@
 
 #include "invoicing/ui/EditorEntry.h"
 #include "masters/CodeTables.h"
+#include "masters/Customers.h"
+#include "masters/Products.h"
 #include "masters/ui/Tfrm_Cikktorzs.h"
 #include "masters/ui/Tfrm_CodeTable.h"
 #include "masters/ui/Tfrm_SzallitasiCimek.h"
@@ -899,12 +901,11 @@ void Tfrm_Main::deleteRow(int list) {
     const QVariant key = currentKey(list);
     if (!key.isValid())
         return;
-    if (!m_dialogs.question(kCaptionConfirm, kDeleteRowQuestion))
+    const bool deleted = list == Products
+                             ? softDeleteProduct(*m_db, m_dialogs, key.toString(), kDeleteRowQuestion)
+                             : softDeleteCustomer(*m_db, m_dialogs, key.toLongLong(), kDeleteRowQuestion);
+    if (!deleted)
         return;
-    if (list == Products)
-        markProductDeleted(*m_db, key.toString());
-    else
-        markCustomerDeleted(*m_db, key.toLongLong());
     m_rememberedKey[list] = QVariant();
     openList(list);
 }
