@@ -173,18 +173,26 @@ QString demoDataHelp() {
 // ---------------------------------------------------------------------------
 // Commands
 
-int cmdInit(const QStringList& args) {
-    const QString command = QStringLiteral("init");
+// The start of a command that takes one folder and no options: --help, or the
+// folder. Returns the exit code when the command is already over.
+std::optional<int> folderCommand(const QStringList& args, const QString& command, const QString& help,
+                                 QString& folder) {
     if (wantsHelp(args)) {
-        print(initHelp());
+        print(help);
         return Success;
     }
     Arguments parsed;
     if (const auto error = parseArguments(args, {}, parsed))
         return badArguments(command, *error);
-    QString folder;
     if (const auto error = folderArgument(parsed, command, folder))
         return badArguments(command, *error);
+    return std::nullopt;
+}
+
+int cmdInit(const QStringList& args) {
+    QString folder;
+    if (const auto done = folderCommand(args, QStringLiteral("init"), initHelp(), folder))
+        return *done;
 
     Database db(QStringLiteral("cli"));
     try {
@@ -198,20 +206,15 @@ int cmdInit(const QStringList& args) {
 }
 
 int cmdCheck(const QStringList& args) {
-    const QString command = QStringLiteral("check");
-    if (wantsHelp(args)) {
-        print(QStringLiteral("Használat: Orvix_Szamla_Cli check DIR\n"
-                             "\n"
-                             "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt).\n"
-                             "Kiírja: ok, vagy a talált hibákat; hiba esetén 1-es kóddal lép ki."));
-        return Success;
-    }
-    Arguments parsed;
-    if (const auto error = parseArguments(args, {}, parsed))
-        return badArguments(command, *error);
     QString folder;
-    if (const auto error = folderArgument(parsed, command, folder))
-        return badArguments(command, *error);
+    if (const auto done = folderCommand(
+            args, QStringLiteral("check"),
+            QStringLiteral("Használat: Orvix_Szamla_Cli check DIR\n"
+                           "\n"
+                           "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt).\n"
+                           "Kiírja: ok, vagy a talált hibákat; hiba esetén 1-es kóddal lép ki."),
+            folder))
+        return *done;
     Database db(QStringLiteral("cli"));
     try {
         db.open(folder);
