@@ -4,6 +4,7 @@
 // flags drawn as marks) and gives each row its colours.
 #pragma once
 
+#include "core/ListLook.h"
 #include "invoicing/PagedQuery.h"
 
 #include <QAbstractTableModel>
@@ -104,8 +105,5 @@ private:
     mutable int m_rows = 0;
     mutable bool m_failed = false;
 };
-
-// Background of the column the list is sorted by.
-inline const QColor kSortColumnColor(255, 255, 185);
 
 } // namespace orvix

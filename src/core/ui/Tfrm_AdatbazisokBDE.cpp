@@ -5,7 +5,6 @@
 #include "core/Dialogs.h"
 #include "core/ui/MessageBoxes.h"
 #include "core/ui/Tfrm_AdatbazisEdit.h"
-#include "core/ui/WindowSupport.h"
 
 #include <QAction>
 #include <QColor>
@@ -14,89 +13,51 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QStandardItemModel>
-#include <QStatusBar>
 #include <QTableView>
-#include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace orvix::ui {
 
 namespace {
 const QString kWindowName = QStringLiteral("Tfrm_AdatbazisokBDE");
-const QColor kSortColumnColor(255, 255, 185);
 } // namespace
 
-Tfrm_AdatbazisokBDE::Tfrm_AdatbazisokBDE(QWidget* parent) : QDialog(parent) {
-    setObjectName(kWindowName);
-    setWindowTitle(QStringLiteral("Adatbázisok"));
-
+Tfrm_AdatbazisokBDE::Tfrm_AdatbazisokBDE(QWidget* parent)
+    : ListWindow(kWindowName, QStringLiteral("Adatbázisok"), parent, nullptr) {
     m_model = new QStandardItemModel(0, 3, this);
     m_model->setHorizontalHeaderLabels(
         {QStringLiteral("Megnevezés"), QStringLiteral("Elérési útvonal"), QStringLiteral("adatbazis")});
+    QTableView* list = makeGrid(m_model);
+    list->setColumnHidden(ColAdatbazis, true);
 
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setColumnHidden(ColAdatbazis, true);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setSectionsClickable(true);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->installEventFilter(this);
-
-    m_aUj = makeAction(QStringLiteral("aUj"), QStringLiteral("Új"), QKeySequence(Qt::Key_Insert));
+    m_aUj = addListAction(QStringLiteral("aUj"), QStringLiteral("Új"), QKeySequence(Qt::Key_Insert));
     m_aSzerkeszt =
-        makeAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
-    m_aTorol = makeAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
-                          QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        addListAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
+    m_aTorol = addListAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Delete));
     m_aTeszt =
-        makeAction(QStringLiteral("aTeszt"), QStringLiteral("Teszt"), QKeySequence(Qt::CTRL | Qt::Key_T));
-    // The backup of a registered folder is not available yet.
-    m_aArchival = makeAction(QStringLiteral("aArchival"), QStringLiteral("Bizt.mentés"), QKeySequence());
+        addListAction(QStringLiteral("aTeszt"), QStringLiteral("Teszt"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_aArchival = addListAction(QStringLiteral("aArchival"), QStringLiteral("Bizt.mentés"));
     m_aArchival->setEnabled(false);
-    m_aBezar = makeAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
+    m_aBezar = addListAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
 
-    auto* toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolBar->addActions({m_aUj, m_aSzerkeszt, m_aTorol});
-    toolBar->addSeparator();
-    toolBar->addActions({m_aTeszt, m_aArchival});
-    toolBar->addSeparator();
-    toolBar->addAction(m_aBezar);
-
-    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolBar);
-    layout->addWidget(m_grid, 1);
-    layout->addWidget(statusBar);
+    layOut(makeToolBar({{m_aUj, m_aSzerkeszt, m_aTorol}, {m_aTeszt, m_aArchival}, {m_aBezar}}), nullptr,
+           nullptr, list, makeStatusBar());
 
     connect(m_aUj, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::newEntry);
     connect(m_aSzerkeszt, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::editCurrent);
     connect(m_aTorol, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::deleteCurrent);
     connect(m_aTeszt, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::testCurrent);
     connect(m_aBezar, &QAction::triggered, this, &QDialog::reject);
-    connect(m_grid, &QTableView::doubleClicked, this, [this] { m_aSzerkeszt->trigger(); });
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &Tfrm_AdatbazisokBDE::sortByColumn);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(list, &QTableView::doubleClicked, this, [this] { m_aSzerkeszt->trigger(); });
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_AdatbazisokBDE::sortByColumn);
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &Tfrm_AdatbazisokBDE::updateState);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &Tfrm_AdatbazisokBDE::updateState);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &Tfrm_AdatbazisokBDE::updateState);
 
     load();
-    resize(560, 320);
-    setupWindow(this, kWindowName, true, false);
-}
-
-QAction* Tfrm_AdatbazisokBDE::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    return addWindowAction(this, name, text, key);
+    finishWindow(560, 320);
 }
 
 QList<QStandardItem*> Tfrm_AdatbazisokBDE::makeRow(const QString& name, const QString& folder,
@@ -128,13 +89,13 @@ std::vector<DatabaseEntry> Tfrm_AdatbazisokBDE::entries() const {
 }
 
 int Tfrm_AdatbazisokBDE::currentRow() const {
-    return m_grid->currentIndex().row();
+    return grid()->currentIndex().row();
 }
 
 void Tfrm_AdatbazisokBDE::setCurrentRow(int row) {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    m_grid->setCurrentIndex(m_model->index(row, ColNev));
+    grid()->setCurrentIndex(m_model->index(row, ColNev));
 }
 
 QString Tfrm_AdatbazisokBDE::positionText() const {
@@ -178,19 +139,19 @@ void Tfrm_AdatbazisokBDE::updateState() {
     m_aSzerkeszt->setEnabled(hasRow);
     m_aTorol->setEnabled(hasRow);
     m_aTeszt->setEnabled(hasRow);
-    m_position->setText(positionText());
+    positionLabel()->setText(positionText());
 }
 
 void Tfrm_AdatbazisokBDE::fitColumns() {
-    const int width = std::max(0, m_grid->width() - 40);
-    m_grid->setColumnWidth(ColNev, width * 23 / 100);
-    m_grid->setColumnWidth(ColUtvonal, width * 77 / 100);
+    const int width = std::max(0, grid()->width() - 40);
+    grid()->setColumnWidth(ColNev, width * 23 / 100);
+    grid()->setColumnWidth(ColUtvonal, width * 77 / 100);
 }
 
 bool Tfrm_AdatbazisokBDE::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_grid && event->type() == QEvent::Resize)
+    if (watched == grid() && event->type() == QEvent::Resize)
         fitColumns();
-    return QDialog::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 void Tfrm_AdatbazisokBDE::newEntry() {
@@ -266,7 +227,7 @@ void Tfrm_AdatbazisokBDE::saveList() {
 // Every way of closing the window ("Bezár", Esc, the title bar) ends here.
 void Tfrm_AdatbazisokBDE::done(int result) {
     saveList();
-    QDialog::done(result);
+    ListWindow::done(result);
 }
 
 } // namespace orvix::ui

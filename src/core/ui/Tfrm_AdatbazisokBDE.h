@@ -4,20 +4,17 @@
 #pragma once
 
 #include "common/DatabaseList.h"
+#include "core/ui/ListWindow.h"
 
-#include <QDialog>
 #include <QString>
 #include <vector>
 
-class QAction;
-class QLabel;
 class QStandardItem;
 class QStandardItemModel;
-class QTableView;
 
 namespace orvix::ui {
 
-class Tfrm_AdatbazisokBDE : public QDialog {
+class Tfrm_AdatbazisokBDE : public ListWindow {
     Q_OBJECT
 
 public:
@@ -28,7 +25,6 @@ public:
     explicit Tfrm_AdatbazisokBDE(QWidget* parent = nullptr);
 
     QStandardItemModel* model() const { return m_model; }
-    QTableView* grid() const { return m_grid; }
     // The rows in the grid's current order.
     std::vector<DatabaseEntry> entries() const;
     int currentRow() const;
@@ -48,7 +44,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
     void load();
     void newEntry();
     void editCurrent();
@@ -62,8 +57,6 @@ private:
     QList<QStandardItem*> makeRow(const QString& name, const QString& folder, int position) const;
 
     QStandardItemModel* m_model = nullptr;
-    QTableView* m_grid = nullptr;
-    QLabel* m_position = nullptr;
     QAction* m_aUj = nullptr;
     QAction* m_aSzerkeszt = nullptr;
     QAction* m_aTorol = nullptr;

@@ -5,26 +5,20 @@
 #include "core/Rights.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/Tfrm_FelhasznaloSzerkeszt.h"
-#include "core/ui/WindowSupport.h"
 
 #include <QAction>
-#include <QColor>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStandardItemModel>
-#include <QStatusBar>
 #include <QTableView>
-#include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace orvix::ui {
 
 namespace {
 const QString kWindowName = QStringLiteral("Tfrm_Felhasznalo");
-const QColor kSortColumnColor(255, 255, 185);
 constexpr int kFlagColumnWidth = 90;
 
 UserOrder orderOf(int column) {
@@ -49,82 +43,47 @@ QStandardItem* flagItem(bool value) {
 } // namespace
 
 Tfrm_Felhasznalo::Tfrm_Felhasznalo(Database& db, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_givenDialogs(dialogs) {
-    setObjectName(kWindowName);
-    setWindowTitle(QStringLiteral("Felhasználók adatai"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
-
+    : ListWindow(kWindowName, QStringLiteral("Felhasználók adatai"), parent, dialogs), m_db(db) {
     m_model = new QStandardItemModel(0, 3, this);
     m_model->setHorizontalHeaderLabels(
         {QStringLiteral("Felhasználó"), QStringLiteral("Írás"), QStringLiteral("Rendszergazda")});
+    QTableView* list = makeGrid(m_model);
+    list->setColumnWidth(ColIras, kFlagColumnWidth);
+    list->setColumnWidth(ColRendszergazda, kFlagColumnWidth);
 
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setSectionsClickable(true);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->setColumnWidth(ColIras, kFlagColumnWidth);
-    m_grid->setColumnWidth(ColRendszergazda, kFlagColumnWidth);
-    m_grid->installEventFilter(this);
-
-    m_aUj = makeAction(QStringLiteral("aUj"), QStringLiteral("Új Felhasználó"), QKeySequence(Qt::Key_Insert));
+    m_aUj =
+        addListAction(QStringLiteral("aUj"), QStringLiteral("Új Felhasználó"), QKeySequence(Qt::Key_Insert));
     m_aSzerkeszt =
-        makeAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
-    m_aTorol = makeAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
-                          QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    m_aBezar = makeAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
+        addListAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
+    m_aTorol = addListAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    m_aBezar = addListAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
 
-    auto* toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolBar->addActions({m_aUj, m_aSzerkeszt, m_aTorol});
-    toolBar->addSeparator();
-    toolBar->addAction(m_aBezar);
-
-    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolBar);
-    layout->addWidget(m_grid, 1);
-    layout->addWidget(statusBar);
+    layOut(makeToolBar({{m_aUj, m_aSzerkeszt, m_aTorol}, {m_aBezar}}), nullptr, nullptr, list,
+           makeStatusBar());
 
     connect(m_aUj, &QAction::triggered, this, &Tfrm_Felhasznalo::newUser);
     connect(m_aSzerkeszt, &QAction::triggered, this, &Tfrm_Felhasznalo::editCurrent);
     connect(m_aTorol, &QAction::triggered, this, &Tfrm_Felhasznalo::deleteCurrent);
     connect(m_aBezar, &QAction::triggered, this, &QDialog::reject);
-    connect(m_grid, &QTableView::doubleClicked, this, [this] { m_aSzerkeszt->trigger(); });
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_Felhasznalo::sortByColumn);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(list, &QTableView::doubleClicked, this, [this] { m_aSzerkeszt->trigger(); });
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_Felhasznalo::sortByColumn);
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &Tfrm_Felhasznalo::updateState);
 
     reload(QString());
-    resize(420, 320);
     // Enter in the grid edits the current user.
-    setupWindow(this, kWindowName, true, false);
+    finishWindow(420, 320);
 }
 
 Tfrm_Felhasznalo::~Tfrm_Felhasznalo() = default;
-
-QAction* Tfrm_Felhasznalo::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    return addWindowAction(this, name, text, key);
-}
 
 void Tfrm_Felhasznalo::reload(const QString& current, int fallbackRow) {
     std::vector<UserRow> users;
     try {
         users = listUsers(m_db, orderOf(m_sortColumn));
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
     }
     m_model->removeRows(0, m_model->rowCount());
     int currentRow = -1;
@@ -133,16 +92,7 @@ void Tfrm_Felhasznalo::reload(const QString& current, int fallbackRow) {
             currentRow = m_model->rowCount();
         m_model->appendRow({new QStandardItem(u.name), flagItem(u.iras), flagItem(u.rendszergazda)});
     }
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        for (int column = ColFelhasznalo; column <= ColRendszergazda; ++column)
-            m_model->item(row, column)
-                ->setData(column == m_sortColumn ? QVariant(kSortColumnColor) : QVariant(),
-                          Qt::BackgroundRole);
-    }
-    for (int column = ColFelhasznalo; column <= ColRendszergazda; ++column)
-        m_model->setHeaderData(column, Qt::Horizontal,
-                               column == m_sortColumn ? QVariant(kSortColumnColor) : QVariant(),
-                               Qt::BackgroundRole);
+    paintSortColumn(m_model, m_sortColumn);
     if (currentRow < 0)
         currentRow = std::min(fallbackRow, m_model->rowCount() - 1);
     setCurrentRow(currentRow);
@@ -150,13 +100,13 @@ void Tfrm_Felhasznalo::reload(const QString& current, int fallbackRow) {
 }
 
 int Tfrm_Felhasznalo::currentRow() const {
-    return m_grid->currentIndex().row();
+    return grid()->currentIndex().row();
 }
 
 void Tfrm_Felhasznalo::setCurrentRow(int row) {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    m_grid->setCurrentIndex(m_model->index(row, ColFelhasznalo));
+    grid()->setCurrentIndex(m_model->index(row, ColFelhasznalo));
 }
 
 QString Tfrm_Felhasznalo::currentName() const {
@@ -179,15 +129,15 @@ void Tfrm_Felhasznalo::updateState() {
     const bool hasRow = currentRow() >= 0;
     m_aSzerkeszt->setEnabled(hasRow);
     m_aTorol->setEnabled(hasRow);
-    m_position->setText(positionText());
+    positionLabel()->setText(positionText());
 }
 
 void Tfrm_Felhasznalo::fitColumns() {
-    m_grid->setColumnWidth(ColFelhasznalo, std::max(0, m_grid->width() - kFlagColumnsWidth));
+    grid()->setColumnWidth(ColFelhasznalo, std::max(0, grid()->width() - kFlagColumnsWidth));
 }
 
 bool Tfrm_Felhasznalo::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_grid) {
+    if (watched == grid()) {
         if (event->type() == QEvent::Resize) {
             fitColumns();
         } else if (event->type() == QEvent::KeyPress) {
@@ -198,11 +148,11 @@ bool Tfrm_Felhasznalo::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 QString Tfrm_Felhasznalo::editUser(const QString& name) {
-    Tfrm_FelhasznaloSzerkeszt window(m_db, name, this, m_givenDialogs);
+    Tfrm_FelhasznaloSzerkeszt window(m_db, name, this, givenDialogs());
     if (window.exec() != QDialog::Accepted)
         return {};
     return window.savedName();
@@ -227,7 +177,7 @@ void Tfrm_Felhasznalo::deleteCurrent() {
     const int row = currentRow();
     if (row < 0)
         return;
-    if (deleteUser(m_db, *m_dialogs, currentName()))
+    if (deleteUser(m_db, dialogs(), currentName()))
         reload(QString(), row);
 }
 

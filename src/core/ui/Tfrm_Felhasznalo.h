@@ -4,15 +4,12 @@
 #pragma once
 
 #include "core/Users.h"
+#include "core/ui/ListWindow.h"
 
-#include <QDialog>
 #include <QString>
 #include <memory>
 
-class QAction;
-class QLabel;
 class QStandardItemModel;
-class QTableView;
 
 namespace orvix {
 class Database;
@@ -21,7 +18,7 @@ class Dialogs;
 
 namespace orvix::ui {
 
-class Tfrm_Felhasznalo : public QDialog {
+class Tfrm_Felhasznalo : public ListWindow {
     Q_OBJECT
 
 public:
@@ -34,7 +31,6 @@ public:
     ~Tfrm_Felhasznalo() override;
 
     QStandardItemModel* model() const { return m_model; }
-    QTableView* grid() const { return m_grid; }
     int currentRow() const;
     void setCurrentRow(int row);
     // The login name of the current row; empty when there is none.
@@ -53,7 +49,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
     // Reads the users again and moves to `current` (or to row `fallbackRow`).
     void reload(const QString& current, int fallbackRow = 0);
     void newUser();
@@ -63,12 +58,7 @@ private:
     void updateState();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
-    Dialogs* m_givenDialogs = nullptr;
     QStandardItemModel* m_model = nullptr;
-    QTableView* m_grid = nullptr;
-    QLabel* m_position = nullptr;
     QAction* m_aUj = nullptr;
     QAction* m_aSzerkeszt = nullptr;
     QAction* m_aTorol = nullptr;

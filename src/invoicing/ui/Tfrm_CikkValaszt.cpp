@@ -5,8 +5,6 @@
 #include "core/Locale.h"
 #include "core/Rights.h"
 #include "core/TextUtil.h"
-#include "core/ui/QtDialogs.h"
-#include "core/ui/WindowSupport.h"
 #include "invoicing/ui/Tfrm_TermekKeres.h"
 #include "masters/ui/Tfrm_Cikktorzs.h"
 
@@ -15,8 +13,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSqlError>
@@ -25,7 +21,6 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace orvix::ui {
 
@@ -33,178 +28,104 @@ namespace {
 
 const QString kWindowName = QStringLiteral("Tfrm_CikkValaszt");
 const char* const kFields[] = {"cikkszam", "cikkszam_nev", "kategoria", "mert", "netto", "brutto"};
-const double kColumnShares[] = {0.12, 0.33, 0.12, 0.12, 0.15, 0.16};
+const std::vector<double> kColumnShares = {0.12, 0.33, 0.12, 0.12, 0.15, 0.16};
 constexpr int kSecondNameColumn = Tfrm_CikkValaszt::ColumnCount;
 constexpr int kAdvanceColumn = Tfrm_CikkValaszt::ColumnCount + 1;
-const QColor kSortColor(255, 255, 185);
-
-// A key that, typed on the grid, starts a new search.
-bool startsSearch(const QString& text) {
-    if (text.size() != 1)
-        return false;
-    const QChar c = text.at(0);
-    return (c >= u'0' && c <= u'9') || (c.toLower() >= u'a' && c.toLower() <= u'z') ||
-           QStringLiteral("áéíóőöúűüÁÉÍÓŐÖÚŰÜ").contains(c);
-}
 
 } // namespace
 
-// The query's rows with the titles, money in the amount format, advance
-// items in red and the sort column highlighted.
-class ProductListModel : public QIdentityProxyModel {
+// Money in the amount format and right-aligned, advance items in red.
+class ProductListModel : public SortedListModel {
 public:
-    using QIdentityProxyModel::QIdentityProxyModel;
+    using SortedListModel::SortedListModel;
 
-    int sortColumn = 0;
     QString moneyFormat;
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::BackgroundRole && index.column() == sortColumn)
-            return kSortColor;
         if (role == Qt::ForegroundRole) {
             const QModelIndex flag = sourceModel()->index(index.row(), kAdvanceColumn);
             if (varText(sourceModel()->data(flag)).trimmed() == QLatin1String("I"))
                 return QColor(Qt::red);
         }
-        if (role == Qt::TextAlignmentRole &&
-            (index.column() == Tfrm_CikkValaszt::ColNetto || index.column() == Tfrm_CikkValaszt::ColBrutto))
+        if (role == Qt::TextAlignmentRole && isMoney(index.column()))
             return int(Qt::AlignRight | Qt::AlignVCenter);
-        if (role == Qt::DisplayRole) {
-            const QVariant v = QIdentityProxyModel::data(index, Qt::DisplayRole);
-            if (v.isNull())
-                return QString();
-            if (index.column() == Tfrm_CikkValaszt::ColNetto || index.column() == Tfrm_CikkValaszt::ColBrutto)
-                return formatMoney(varFloat(v), moneyFormat);
-            return v.toString().trimmed();
-        }
-        return QIdentityProxyModel::data(index, role);
+        return SortedListModel::data(index, role);
     }
 
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        static const QStringList titles = {QStringLiteral("cikkszám"),  QStringLiteral("megnevezés"),
-                                           QStringLiteral("kategória"), QStringLiteral("m.e."),
-                                           QStringLiteral("nettó"),     QStringLiteral("bruttó")};
-        if (orientation == Qt::Horizontal) {
-            if (role == Qt::DisplayRole && section < titles.size())
-                return titles.at(section);
-            if (role == Qt::BackgroundRole && section == sortColumn)
-                return kSortColor;
-        }
-        return QIdentityProxyModel::headerData(section, orientation, role);
+protected:
+    QString displayText(const QModelIndex& index, const QVariant& value) const override {
+        if (isMoney(index.column()))
+            return formatMoney(varFloat(value), moneyFormat);
+        return SortedListModel::displayText(index, value);
     }
 
-    void setSortColumn(int column) {
-        sortColumn = column;
-        if (rowCount() > 0)
-            Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
-        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+private:
+    static bool isMoney(int column) {
+        return column == Tfrm_CikkValaszt::ColNetto || column == Tfrm_CikkValaszt::ColBrutto;
     }
 };
 
 Tfrm_CikkValaszt::Tfrm_CikkValaszt(Database& db, ProductChoiceMode mode, const QString& startCode,
                                    qint64 customer, const QString& sortField, QWidget* parent,
                                    Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_mode(mode), m_customer(customer) {
-    setObjectName(kWindowName);
-    setWindowTitle(QStringLiteral("Cikkszám választás"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
+    : ListWindow(kWindowName, QStringLiteral("Cikkszám választás"), parent, dialogs), m_db(db), m_mode(mode),
+      m_customer(customer) {
     const QString order = productChooserOrderField(sortField);
     for (int c = 0; c < ColumnCount; ++c)
         if (order == QLatin1String(kFields[c]))
             m_sortColumn = c;
 
-    m_aElfogad =
-        makeAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"), QKeySequence(Qt::Key_Return));
+    m_aElfogad = addListAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"));
     m_aElfogad->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    m_aMegsem = makeAction(QStringLiteral("aMegsem"), QStringLiteral("Mégsem"), QKeySequence(Qt::Key_Escape));
+    m_aMegsem = addListAction(QStringLiteral("aMegsem"), QStringLiteral("Mégsem"), QKeySequence(Qt::Key_Escape));
     m_aKereso =
-        makeAction(QStringLiteral("aKereso"), QStringLiteral("Kereső"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    m_aKeresoReszletes = makeAction(QStringLiteral("aKeresoReszletes"), QStringLiteral("Kereső..."),
-                                    QKeySequence(Qt::CTRL | Qt::Key_T));
+        addListAction(QStringLiteral("aKereso"), QStringLiteral("Kereső"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_aKeresoReszletes = addListAction(QStringLiteral("aKeresoReszletes"), QStringLiteral("Kereső..."),
+                                       QKeySequence(Qt::CTRL | Qt::Key_T));
     m_aKeresoReszletes->setToolTip(QStringLiteral("Részletes kereső"));
     // Set explicitly: a tool button would drop the dots of the text.
     m_aKeresoReszletes->setIconText(QStringLiteral("Kereső..."));
-    m_aUj = makeAction(QStringLiteral("aUj"), QStringLiteral("Új sor"), QKeySequence(Qt::Key_Insert));
+    m_aUj = addListAction(QStringLiteral("aUj"), QStringLiteral("Új sor"), QKeySequence(Qt::Key_Insert));
     m_aSzerkeszt =
-        makeAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
-    m_aTorol = makeAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
-                          QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        addListAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
+    m_aTorol = addListAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Delete));
     // An advance item belongs to a document's history: it is not deleted here.
     if (m_mode == ProductChoiceMode::Advance) {
         m_aTorol->setVisible(false);
         m_aTorol->setEnabled(false);
     }
+    QToolBar* toolBar = makeToolBar(
+        {{m_aElfogad, m_aMegsem}, {m_aKereso, m_aKeresoReszletes}, {m_aUj, m_aSzerkeszt, m_aTorol}});
 
-    auto* toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolBar->addActions({m_aElfogad, m_aMegsem});
-    toolBar->addSeparator();
-    toolBar->addActions({m_aKereso, m_aKeresoReszletes});
-    toolBar->addSeparator();
-    toolBar->addActions({m_aUj, m_aSzerkeszt, m_aTorol});
-
-    auto* panelCaption = new QLabel(QStringLiteral("Termékek  "), this);
-    panelCaption->setObjectName(QStringLiteral("lblPanel"));
-    QFont bold = panelCaption->font();
-    bold.setBold(true);
-    panelCaption->setFont(bold);
-    m_search = new QLineEdit(this);
-    m_search->setObjectName(QStringLiteral("eKereso"));
-    m_search->setPlaceholderText(QStringLiteral("cikkszám, megnevezés vagy második megnevezés részlete"));
-    m_search->installEventFilter(this);
-    auto* panel = new QHBoxLayout;
-    panel->setContentsMargins(6, 4, 6, 4);
-    panel->addWidget(panelCaption);
-    panel->addWidget(m_search, 1);
+    QHBoxLayout* panel = makeSearchPanel(QStringLiteral("Termékek  "),
+                                         QStringLiteral("cikkszám, megnevezés vagy második megnevezés részlete"));
 
     m_query = new QSqlQueryModel(this);
     m_model = new ProductListModel(this);
+    m_model->titles = {QStringLiteral("cikkszám"),  QStringLiteral("megnevezés"), QStringLiteral("kategória"),
+                       QStringLiteral("m.e."),      QStringLiteral("nettó"),      QStringLiteral("bruttó")};
     m_model->moneyFormat = app().settings.formatft;
-    m_model->sortColumn = m_sortColumn;
     m_model->setSourceModel(m_query);
+    m_model->setSortColumn(m_sortColumn);
 
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
-    m_grid->horizontalHeader()->setSectionsClickable(true);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_grid->addActions({m_aElfogad, m_aUj, m_aSzerkeszt, m_aTorol});
-    m_grid->installEventFilter(this);
-    m_grid->viewport()->installEventFilter(this);
+    QTableView* list = makeGrid(m_model);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    list->addActions({m_aElfogad, m_aUj, m_aSzerkeszt, m_aTorol});
+    list->viewport()->installEventFilter(this);
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar->setSizeGripEnabled(false);
-    m_position = new QLabel(statusBar);
-    m_position->setObjectName(QStringLiteral("lblPozicio"));
-    m_position->setMinimumWidth(90);
+    QStatusBar* statusBar = makeStatusBar();
+    positionLabel()->setMinimumWidth(90);
     m_secondName = new QLabel(statusBar);
     m_secondName->setObjectName(QStringLiteral("lblNev2"));
-    statusBar->addWidget(m_position);
     statusBar->addWidget(m_secondName, 1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolBar);
-    layout->addLayout(panel);
-    layout->addWidget(m_grid, 1);
-    layout->addWidget(statusBar);
+    layOut(toolBar, panel, nullptr, list, statusBar);
 
     connect(m_aKereso, &QAction::triggered, this, [this] {
-        m_search->setFocus();
-        m_search->selectAll();
+        searchBox()->setFocus();
+        searchBox()->selectAll();
     });
     connect(m_aKeresoReszletes, &QAction::triggered, this, &Tfrm_CikkValaszt::searchDetailed);
     connect(m_aElfogad, &QAction::triggered, this, &Tfrm_CikkValaszt::acceptCurrent);
@@ -212,33 +133,24 @@ Tfrm_CikkValaszt::Tfrm_CikkValaszt(Database& db, ProductChoiceMode mode, const Q
     connect(m_aUj, &QAction::triggered, this, &Tfrm_CikkValaszt::newProduct);
     connect(m_aSzerkeszt, &QAction::triggered, this, &Tfrm_CikkValaszt::editCurrent);
     connect(m_aTorol, &QAction::triggered, this, &Tfrm_CikkValaszt::deleteCurrent);
-    connect(m_grid, &QTableView::doubleClicked, this, [this] { m_aElfogad->trigger(); });
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_CikkValaszt::sortByColumn);
-    connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(list, &QTableView::doubleClicked, this, [this] { m_aElfogad->trigger(); });
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_CikkValaszt::sortByColumn);
+    connect(searchBox(), &QLineEdit::textChanged, this, [this](const QString& text) {
         reload(QString());
         positionOnPrefix(text, false);
     });
 
     reload(QString());
     positionOnPrefix(startCode, true);
-    resize(760, 460);
-    setupWindow(this, kWindowName, true, false);
+    finishWindow(760, 460);
     fitColumns();
-    m_grid->setFocus();
+    list->setFocus();
 }
 
 Tfrm_CikkValaszt::~Tfrm_CikkValaszt() = default;
 
-QAction* Tfrm_CikkValaszt::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    return addWindowAction(this, name, text, key);
-}
-
-QAction* Tfrm_CikkValaszt::action(const QString& objectName) const {
-    return findChild<QAction*>(objectName);
-}
-
 QString Tfrm_CikkValaszt::condition() const {
-    return productChooserCondition(m_mode, m_customer, m_search->text());
+    return productChooserCondition(m_mode, m_customer, searchBox()->text());
 }
 
 void Tfrm_CikkValaszt::reload(const QString& current) {
@@ -256,14 +168,14 @@ void Tfrm_CikkValaszt::reload(const QString& current) {
     } catch (const DbError& e) {
         m_count = 0;
         m_query->clear();
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
     }
-    m_grid->setColumnHidden(kSecondNameColumn, true);
-    m_grid->setColumnHidden(kAdvanceColumn, true);
+    grid()->setColumnHidden(kSecondNameColumn, true);
+    grid()->setColumnHidden(kAdvanceColumn, true);
     fitColumns();
     if (current.isEmpty() || !setCurrentCode(current)) {
         if (m_model->rowCount() > 0)
-            m_grid->setCurrentIndex(m_model->index(0, ColCikkszam));
+            grid()->setCurrentIndex(m_model->index(0, ColCikkszam));
     }
     updateState();
 }
@@ -297,7 +209,7 @@ int Tfrm_CikkValaszt::rowCount() const {
 }
 
 QString Tfrm_CikkValaszt::currentCode() const {
-    const QModelIndex index = m_grid->currentIndex();
+    const QModelIndex index = grid()->currentIndex();
     if (!index.isValid())
         return QString();
     return m_query->data(m_query->index(index.row(), ColCikkszam)).toString();
@@ -310,8 +222,8 @@ bool Tfrm_CikkValaszt::setCurrentCode(const QString& code) {
         if (row >= m_query->rowCount())
             return false;
         if (m_query->data(m_query->index(row, ColCikkszam)).toString() == code) {
-            m_grid->setCurrentIndex(m_model->index(row, qMax(0, m_grid->currentIndex().column())));
-            m_grid->scrollTo(m_grid->currentIndex(), QAbstractItemView::PositionAtCenter);
+            grid()->setCurrentIndex(m_model->index(row, qMax(0, grid()->currentIndex().column())));
+            grid()->scrollTo(grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
             updateState();
             return true;
         }
@@ -334,62 +246,46 @@ void Tfrm_CikkValaszt::sortByColumn(int column) {
     m_sortColumn = column;
     m_model->setSortColumn(column);
     reload(current);
-    m_search->setFocus();
-    m_search->selectAll();
+    searchBox()->setFocus();
+    searchBox()->selectAll();
 }
 
 QString Tfrm_CikkValaszt::positionText() const {
-    return QStringLiteral("%1: %2").arg(m_count).arg(m_count > 0 ? m_grid->currentIndex().row() + 1 : 0);
+    return QStringLiteral("%1: %2").arg(m_count).arg(m_count > 0 ? grid()->currentIndex().row() + 1 : 0);
 }
 
 QString Tfrm_CikkValaszt::secondNameText() const {
-    const QModelIndex index = m_grid->currentIndex();
+    const QModelIndex index = grid()->currentIndex();
     if (!index.isValid())
         return QString();
     return varText(m_query->data(m_query->index(index.row(), kSecondNameColumn))).trimmed();
 }
 
 void Tfrm_CikkValaszt::updateState() {
-    const bool hasRow = m_grid->currentIndex().isValid();
+    const bool hasRow = grid()->currentIndex().isValid();
     m_aElfogad->setEnabled(hasRow);
     m_aSzerkeszt->setEnabled(hasRow);
     if (m_mode != ProductChoiceMode::Advance)
         m_aTorol->setEnabled(hasRow);
-    m_position->setText(positionText());
+    positionLabel()->setText(positionText());
     m_secondName->setText(secondNameText());
 }
 
 void Tfrm_CikkValaszt::fitColumns() {
-    const int width = std::max(0, m_grid->viewport()->width() - 40);
-    for (int c = 0; c < ColumnCount; ++c)
-        m_grid->setColumnWidth(c, int(kColumnShares[c] * width));
+    fitColumnShares(grid(), kColumnShares, std::max(0, grid()->viewport()->width() - 40));
 }
 
 void Tfrm_CikkValaszt::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+    ListWindow::resizeEvent(event);
     fitColumns();
 }
 
 bool Tfrm_CikkValaszt::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
+    if (watched == grid()->viewport() && event->type() == QEvent::Resize)
         fitColumns();
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == m_search && key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
-            m_grid->setFocus();
-            return true;
-        }
-        if (watched == m_grid && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
-            startsSearch(key->text())) {
-            m_search->setFocus();
-            m_search->setText(key->text().toLower());
-            m_search->setCursorPosition(int(m_search->text().size()));
-            return true;
-        }
-    }
-    if (event->type() == QEvent::FocusIn && watched == m_grid)
+    if (event->type() == QEvent::FocusIn && watched == grid())
         updateState();
-    return QDialog::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 void Tfrm_CikkValaszt::acceptCurrent() {
@@ -399,7 +295,7 @@ void Tfrm_CikkValaszt::acceptCurrent() {
     try {
         m_choice = LookupProduct(m_db, code);
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
         return;
     }
     if (m_choice)
@@ -425,7 +321,7 @@ std::optional<QString> Tfrm_CikkValaszt::detailedSearch() {
 }
 
 void Tfrm_CikkValaszt::newProduct() {
-    if (!checkRight(app().user, Right::Write, *m_dialogs))
+    if (!checkRight(app().user, Right::Write, dialogs()))
         return;
     std::optional<QString> saved;
     if (m_mode == ProductChoiceMode::Advance) {
@@ -434,7 +330,7 @@ void Tfrm_CikkValaszt::newProduct() {
             ensureAdvanceItemCodes(m_db, item);
             saved = editNewAdvanceItem(item);
         } catch (const DbError& e) {
-            m_dialogs->error(e.text());
+            dialogs().error(e.text());
             return;
         }
     } else {
@@ -446,7 +342,7 @@ void Tfrm_CikkValaszt::newProduct() {
 
 void Tfrm_CikkValaszt::editCurrent() {
     const QString code = currentCode();
-    if (code.isEmpty() || !checkRight(app().user, Right::Write, *m_dialogs))
+    if (code.isEmpty() || !checkRight(app().user, Right::Write, dialogs()))
         return;
     if (editProductRow(code))
         reload(code);
@@ -455,15 +351,15 @@ void Tfrm_CikkValaszt::editCurrent() {
 void Tfrm_CikkValaszt::deleteCurrent() {
     const QString code = currentCode();
     if (code.isEmpty() || m_mode == ProductChoiceMode::Advance ||
-        !checkRight(app().user, Right::Write, *m_dialogs))
+        !checkRight(app().user, Right::Write, dialogs()))
         return;
-    const int row = m_grid->currentIndex().row();
-    if (!orvix::softDeleteProduct(m_db, *m_dialogs, code, QStringLiteral("Valóban töröljem a sort?")))
+    const int row = grid()->currentIndex().row();
+    if (!orvix::softDeleteProduct(m_db, dialogs(), code, QStringLiteral("Valóban töröljem a sort?")))
         return;
     reload(QString());
     const int next = std::min(row, m_model->rowCount() - 1);
     if (next >= 0)
-        m_grid->setCurrentIndex(m_model->index(next, ColCikkszam));
+        grid()->setCurrentIndex(m_model->index(next, ColCikkszam));
     updateState();
 }
 
@@ -472,11 +368,11 @@ void Tfrm_CikkValaszt::searchDetailed() {
     if (!code)
         return;
     // A product hidden by the search text is shown by clearing it.
-    if (!setCurrentCode(*code) && !m_search->text().isEmpty()) {
-        m_search->clear();
+    if (!setCurrentCode(*code) && !searchBox()->text().isEmpty()) {
+        searchBox()->clear();
         setCurrentCode(*code);
     }
-    m_grid->setFocus();
+    grid()->setFocus();
 }
 
 // ---- Entry points -------------------------------------------------------------

@@ -6,18 +6,15 @@
 // makes new ones with generated codes.
 #pragma once
 
+#include "core/ui/ListWindow.h"
 #include "invoicing/ProductChoice.h"
 
-#include <QDialog>
 #include <QString>
 #include <memory>
 #include <optional>
 
-class QAction;
 class QLabel;
-class QLineEdit;
 class QSqlQueryModel;
-class QTableView;
 
 namespace orvix {
 class Database;
@@ -28,7 +25,7 @@ namespace orvix::ui {
 
 class ProductListModel;
 
-class Tfrm_CikkValaszt : public QDialog {
+class Tfrm_CikkValaszt : public ListWindow {
     Q_OBJECT
 
 public:
@@ -42,9 +39,6 @@ public:
     ~Tfrm_CikkValaszt() override;
 
     ProductChoiceMode mode() const { return m_mode; }
-    QTableView* grid() const { return m_grid; }
-    QLineEdit* searchBox() const { return m_search; }
-    QAction* action(const QString& objectName) const;
     int rowCount() const;
     QString currentCode() const;
     bool setCurrentCode(const QString& code);
@@ -70,7 +64,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
     QString condition() const;
     void reload(const QString& current);
     void positionOnPrefix(const QString& text, bool onCode);
@@ -85,13 +78,8 @@ private:
     Database& m_db;
     ProductChoiceMode m_mode;
     qint64 m_customer;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
     QSqlQueryModel* m_query = nullptr;
     ProductListModel* m_model = nullptr;
-    QTableView* m_grid = nullptr;
-    QLineEdit* m_search = nullptr;
-    QLabel* m_position = nullptr;
     QLabel* m_secondName = nullptr;
     QAction* m_aKereso = nullptr;
     QAction* m_aKeresoReszletes = nullptr;

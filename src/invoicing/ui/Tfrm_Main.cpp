@@ -17,6 +17,7 @@
 #include "core/Rights.h"
 #include "core/Startup.h"
 #include "core/ui/Tfrm_AdatbazisokBDE.h"
+#include "core/ui/ListWindow.h"
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
@@ -465,19 +466,12 @@ void Tfrm_Main::buildLists() {
         connect(m_search[i], &QLineEdit::textChanged, this,
                 [this, i](const QString& t) { searchTextChanged(i, t); });
 
-        m_grids[i] = new QTableView(panel);
+        m_grids[i] = ui::makeListGrid(panel, nullptr, QStringLiteral("DBGrid%1").arg(i == 2 ? 4 : i + 1));
         QTableView* g = m_grids[i];
-        g->setObjectName(QStringLiteral("DBGrid%1").arg(i == 2 ? 4 : i + 1));
-        g->setSelectionBehavior(QAbstractItemView::SelectRows);
-        g->setSelectionMode(QAbstractItemView::SingleSelection);
-        g->setEditTriggers(QAbstractItemView::NoEditTriggers);
         g->setWordWrap(false);
         g->setAlternatingRowColors(false);
-        g->verticalHeader()->hide();
         g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         g->horizontalHeader()->setStretchLastSection(false);
-        g->horizontalHeader()->setSectionsClickable(true);
-        g->horizontalHeader()->setHighlightSections(false);
         g->setItemDelegate(new ListDelegate(g));
         g->installEventFilter(this);
         g->viewport()->installEventFilter(this);

@@ -4,6 +4,7 @@
 #include "core/AppContext.h"
 #include "core/Locale.h"
 #include "core/TextUtil.h"
+#include "core/ui/ListWindow.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/WindowSupport.h"
 #include "invoicing/ui/Tfrm_Ar.h"
@@ -494,15 +495,8 @@ void Tfrm_Szamla::build() {
     moveBar->addActions({aFel, aLe});
 
     m_lines = new EditorLinesModel(*m_editor, this);
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_lines);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
+    m_grid = makeListGrid(this, m_lines);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
-    m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_grid->addActions({aUj, aSzerkeszt, aTorol, aMegjegyzes, aFel, aLe});
     // The column widths follow the grid's own width.

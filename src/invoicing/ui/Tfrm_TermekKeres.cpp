@@ -1,6 +1,7 @@
 #include "invoicing/ui/Tfrm_TermekKeres.h"
 
 #include "common/Database.h"
+#include "core/ui/ListWindow.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/WindowSupport.h"
 
@@ -77,15 +78,8 @@ Tfrm_TermekKeres::Tfrm_TermekKeres(Database& db, SearchTarget target, QWidget* p
     // "Eredmény"
     auto* resultPage = new QWidget(m_pages);
     m_model = new QSqlQueryModel(this);
-    m_grid = new QTableView(resultPage);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
+    m_grid = makeListGrid(resultPage, m_model);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->horizontalHeader()->setSectionsClickable(true);
     m_found = new QPushButton(QStringLiteral("Megvan"), resultPage);
     m_found->setObjectName(QStringLiteral("bMegvan"));
     m_found->setEnabled(false);

@@ -5,12 +5,10 @@
 #include "core/Rights.h"
 #include "core/TextUtil.h"
 #include "core/ui/QtDialogs.h"
-#include "core/ui/WindowSupport.h"
 #include "masters/ui/Tfrm_CodeTableEdit.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
-#include <QColor>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,21 +24,6 @@
 #include <algorithm>
 
 namespace orvix::ui {
-
-namespace {
-const QColor kSortColumnColor(255, 255, 185);
-
-// A key typed on the grid that starts a search: a digit, a letter a to z or
-// a Hungarian accented letter (after lower-casing).
-bool startsSearch(const QString& typed) {
-    if (typed.size() != 1)
-        return false;
-    const QChar c = typed.at(0);
-    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')))
-        return true;
-    return QStringLiteral("áéíóőöúűü").contains(c);
-}
-} // namespace
 
 // The rows of one code table for a grid: text of each column, flags as check
 // marks, the sort column in the highlight colour.
@@ -114,33 +97,21 @@ private:
 
 Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode, const QVariant& preset,
                                QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_window(codeTableWindow(id)), m_mode(mode), m_givenDialogs(dialogs) {
-    setObjectName(m_window.windowName);
-    setWindowTitle(m_window.title);
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
+    : ListWindow(codeTableWindow(id).windowName, codeTableWindow(id).title, parent, dialogs), m_db(db),
+      m_window(codeTableWindow(id)), m_mode(mode) {
 
-    m_aUjsor = makeAction(QStringLiteral("aUjsor"), QStringLiteral("Új sor"), QKeySequence(Qt::Key_Insert));
+    m_aUjsor = addListAction(QStringLiteral("aUjsor"), QStringLiteral("Új sor"), QKeySequence(Qt::Key_Insert));
     m_aSzerkeszt =
-        makeAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
-    m_aTorol =
-        makeAction(QStringLiteral("aTorol"), m_window.deleteCaption, QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        addListAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
+    m_aTorol = addListAction(QStringLiteral("aTorol"), m_window.deleteCaption,
+                             QKeySequence(Qt::CTRL | Qt::Key_Delete));
     m_aKereso =
-        makeAction(QStringLiteral("aKereso"), QStringLiteral("Kereső"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    m_aBezar = makeAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
+        addListAction(QStringLiteral("aKereso"), QStringLiteral("Kereső"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_aBezar = addListAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
     // Enter is handled by the grid itself: in the search box it moves to the grid.
-    m_aElfogad = makeAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"), QKeySequence());
+    m_aElfogad = addListAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"));
     m_aElfogad->setToolTip(QStringLiteral("Elfogad (Enter)"));
-
-    auto* toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolBar->addActions({m_aUjsor, m_aSzerkeszt, m_aTorol});
-    toolBar->addSeparator();
-    toolBar->addActions({m_aKereso, m_aElfogad, m_aBezar});
+    QToolBar* toolBar = makeToolBar({{m_aUjsor, m_aSzerkeszt, m_aTorol}, {m_aKereso, m_aElfogad, m_aBezar}});
 
     // The panel above the grid: the member's title and the search box.
     auto* panel = new QHBoxLayout;
@@ -180,7 +151,7 @@ Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode,
         m_tabs = new QTabWidget(this);
         m_tabs->setObjectName(QStringLiteral("PageControl1"));
         for (Page& p : m_pages)
-            m_tabs->addTab(makeGrid(p), p.desc->pageTitle);
+            m_tabs->addTab(makePageGrid(p), p.desc->pageTitle);
         layout->addWidget(m_tabs, 1);
         connect(m_tabs, &QTabWidget::currentChanged, this, [this](int page) {
             m_page = page;
@@ -191,11 +162,10 @@ Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode,
             updateState();
         });
     } else {
-        layout->addWidget(makeGrid(m_pages.front()), 1);
+        layout->addWidget(makePageGrid(m_pages.front()), 1);
     }
 
-    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
-    layout->addWidget(statusBar);
+    layout->addWidget(makeStatusBar());
 
     connect(m_aUjsor, &QAction::triggered, this, &Tfrm_CodeTable::newRow);
     connect(m_aSzerkeszt, &QAction::triggered, this, &Tfrm_CodeTable::editCurrent);
@@ -216,7 +186,7 @@ Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode,
             wholeKey = true;
         }
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        this->dialogs().error(e.text());
     }
     for (int p = 0; p < pageCount(); ++p)
         reload(p, p == startPage ? startKey : QVariant());
@@ -225,34 +195,20 @@ Tfrm_CodeTable::Tfrm_CodeTable(Database& db, CodeTableId id, CodeTableMode mode,
         m_tabs->setCurrentIndex(startPage);
     m_page = startPage;
 
-    resize(m_window.pages.front().columns.size() > 2 ? 620 : 440, 420);
-    setupWindow(this, m_window.windowName, true, false);
+    finishWindow(m_window.pages.front().columns.size() > 2 ? 620 : 440, 420);
     updateState();
     grid()->setFocus();
 }
 
 Tfrm_CodeTable::~Tfrm_CodeTable() = default;
 
-QAction* Tfrm_CodeTable::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    return addWindowAction(this, name, text, key);
-}
-
-QTableView* Tfrm_CodeTable::makeGrid(Page& page) {
+QTableView* Tfrm_CodeTable::makePageGrid(Page& page) {
     page.model = new CodeTableModel(*page.desc, this);
-    page.grid = new QTableView(this);
-    page.grid->setObjectName(m_pages.size() > 1 ? QStringLiteral("DBGrid_") + page.desc->table
-                                                : QStringLiteral("DBGrid1"));
-    page.grid->setModel(page.model);
-    page.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    page.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    page.grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    page.grid->verticalHeader()->hide();
+    page.grid = makeGrid(page.model, m_pages.size() > 1 ? QStringLiteral("DBGrid_") + page.desc->table
+                                                        : QStringLiteral("DBGrid1"));
     page.grid->verticalHeader()->setDefaultSectionSize(page.grid->fontMetrics().height() + 6);
-    page.grid->horizontalHeader()->setSectionsClickable(true);
-    page.grid->horizontalHeader()->setHighlightSections(false);
     page.grid->setContextMenuPolicy(Qt::ActionsContextMenu);
     page.grid->addActions({m_aUjsor, m_aSzerkeszt, m_aTorol, m_aKereso, m_aElfogad, m_aBezar});
-    page.grid->installEventFilter(this);
 
     QTableView* grid = page.grid;
     connect(grid, &QTableView::doubleClicked, this, [this] {
@@ -277,10 +233,6 @@ QTableView* Tfrm_CodeTable::grid(int page) const {
 
 QAbstractItemModel* Tfrm_CodeTable::model(int page) const {
     return m_pages.at(size_t(page < 0 ? m_page : page)).model;
-}
-
-QAction* Tfrm_CodeTable::action(const QString& name) const {
-    return findChild<QAction*>(name);
 }
 
 void Tfrm_CodeTable::setCurrentPage(int page) {
@@ -329,7 +281,7 @@ void Tfrm_CodeTable::reload(int page, const QVariant& key, int fallbackRow) {
     try {
         rows = loadCodeTable(m_db, *p.desc, p.model->sortField());
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
     }
     p.model->setRows(std::move(rows));
     int row = -1;
@@ -406,7 +358,7 @@ void Tfrm_CodeTable::updateState() {
     const bool choosing = m_mode != CodeTableMode::Maintain;
     m_aElfogad->setVisible(choosing);
     m_aElfogad->setEnabled(choosing && hasRow);
-    m_position->setText(positionText());
+    positionLabel()->setText(positionText());
 }
 
 void Tfrm_CodeTable::fitColumns(int page) {
@@ -450,7 +402,7 @@ bool Tfrm_CodeTable::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
-        return QDialog::eventFilter(watched, event);
+        return ListWindow::eventFilter(watched, event);
     }
     for (int p = 0; p < pageCount(); ++p) {
         if (watched != m_pages[size_t(p)].grid)
@@ -477,12 +429,12 @@ bool Tfrm_CodeTable::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     }
-    return QDialog::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 std::optional<QVariant> Tfrm_CodeTable::editRow(const CodeTableDesc& desc, const CodeTableRow& row,
                                                 const CodeTableRow* stored) {
-    Tfrm_CodeTableEdit window(m_db, desc, row, stored, this, m_givenDialogs);
+    Tfrm_CodeTableEdit window(m_db, desc, row, stored, this, givenDialogs());
     if (window.exec() != QDialog::Accepted)
         return std::nullopt;
     return window.savedKey();
@@ -490,7 +442,7 @@ std::optional<QVariant> Tfrm_CodeTable::editRow(const CodeTableDesc& desc, const
 
 void Tfrm_CodeTable::newRow() {
     const CodeTableDesc& desc = pageDescription();
-    if (!offersAction(desc, CodeTableAction::New) || !checkCodeTableRight(desc, app().user, *m_dialogs))
+    if (!offersAction(desc, CodeTableAction::New) || !checkCodeTableRight(desc, app().user, dialogs()))
         return;
     const int page = m_page;
     if (const std::optional<QVariant> key = editRow(desc, newCodeTableRow(desc), nullptr))
@@ -500,7 +452,7 @@ void Tfrm_CodeTable::newRow() {
 void Tfrm_CodeTable::editCurrent() {
     const CodeTableDesc& desc = pageDescription();
     const CodeTableRow row = currentValues();
-    if (row.isEmpty() || !checkCodeTableRight(desc, app().user, *m_dialogs))
+    if (row.isEmpty() || !checkCodeTableRight(desc, app().user, dialogs()))
         return;
     const int page = m_page;
     if (const std::optional<QVariant> key = editRow(desc, row, &row))
@@ -509,7 +461,7 @@ void Tfrm_CodeTable::editCurrent() {
 
 void Tfrm_CodeTable::deleteCurrent() {
     const int row = currentRow();
-    if (deleteCodeTableRow(m_db, *m_dialogs, pageDescription(), currentValues(), app().user))
+    if (deleteCodeTableRow(m_db, dialogs(), pageDescription(), currentValues(), app().user))
         reload(m_page, QVariant(), row);
 }
 
@@ -517,7 +469,7 @@ void Tfrm_CodeTable::accept() {
     if (m_mode == CodeTableMode::Maintain || currentRow() < 0)
         return;
     m_accepted = currentValues();
-    QDialog::accept();
+    ListWindow::accept();
 }
 
 // ---- Entry points ------------------------------------------------------------

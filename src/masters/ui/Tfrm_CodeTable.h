@@ -10,9 +10,9 @@
 // typed text, and typing on the grid starts a search.
 #pragma once
 
+#include "core/ui/ListWindow.h"
 #include "masters/CodeTables.h"
 
-#include <QDialog>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -41,7 +41,7 @@ enum class CodeTableMode {
 
 class CodeTableModel;
 
-class Tfrm_CodeTable : public QDialog {
+class Tfrm_CodeTable : public ListWindow {
     Q_OBJECT
 
 public:
@@ -61,7 +61,6 @@ public:
     QTableView* grid(int page = -1) const;
     QAbstractItemModel* model(int page = -1) const;
     QLineEdit* searchBox() const { return m_search; }
-    QAction* action(const QString& name) const;
 
     int rowCount() const;
     int currentRow() const;
@@ -93,8 +92,7 @@ private:
         CodeTableModel* model = nullptr;
     };
 
-    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
-    QTableView* makeGrid(Page& page);
+    QTableView* makePageGrid(Page& page);
     void reload(int page, const QVariant& key, int fallbackRow = 0);
     void positionOn(int page, const QVariant& key, bool wholeKey);
     void newRow();
@@ -110,15 +108,11 @@ private:
     Database& m_db;
     const CodeTableWindowDesc& m_window;
     CodeTableMode m_mode;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
-    Dialogs* m_givenDialogs = nullptr;
     std::vector<Page> m_pages;
     int m_page = 0;
     QTabWidget* m_tabs = nullptr;
     QLabel* m_panel = nullptr;
     QLineEdit* m_search = nullptr;
-    QLabel* m_position = nullptr;
     QAction* m_aUjsor = nullptr;
     QAction* m_aSzerkeszt = nullptr;
     QAction* m_aTorol = nullptr;

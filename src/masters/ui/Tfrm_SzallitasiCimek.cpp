@@ -1,68 +1,46 @@
 #include "masters/ui/Tfrm_SzallitasiCimek.h"
 
 #include "common/Database.h"
-#include "core/ui/QtDialogs.h"
-#include "core/ui/WindowSupport.h"
 #include "masters/ui/Tfrm_SzallitasiCim.h"
 
 #include <QAction>
-#include <QColor>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStandardItemModel>
-#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace orvix::ui {
 
 namespace {
 const QString kWindowName = QStringLiteral("Tfrm_SzallitasiCimek");
-const QColor kSortColumnColor(255, 255, 185);
-const double kColumnShares[] = {0.3, 0.1, 0.2, 0.4};
+const std::vector<double> kColumnShares = {0.3, 0.1, 0.2};
 } // namespace
 
 Tfrm_SzallitasiCimek::Tfrm_SzallitasiCimek(Database& db, qint64 ugyfel, bool chooseMode, qint64 preset,
                                            QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_ugyfel(ugyfel), m_chooseMode(chooseMode), m_givenDialogs(dialogs) {
-    setObjectName(kWindowName);
-    setWindowTitle(QStringLiteral("További szállítási címek"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
-
-    QAction* aUj = makeAction(QStringLiteral("aUj"), QStringLiteral("Új"), QKeySequence(Qt::Key_Insert));
-    QAction* aKozpont = makeAction(QStringLiteral("aKozpont"), QStringLiteral("Központ hozzá"),
-                                   QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    : ListWindow(kWindowName, QStringLiteral("További szállítási címek"), parent, dialogs), m_db(db),
+      m_ugyfel(ugyfel), m_chooseMode(chooseMode) {
+    QAction* aUj = addListAction(QStringLiteral("aUj"), QStringLiteral("Új"), QKeySequence(Qt::Key_Insert));
+    QAction* aKozpont = addListAction(QStringLiteral("aKozpont"), QStringLiteral("Központ hozzá"),
+                                      QKeySequence(Qt::CTRL | Qt::Key_Insert));
     aKozpont->setToolTip(QStringLiteral("Hozzáadni a központ címét"));
     aKozpont->setStatusTip(aKozpont->toolTip());
     m_aSzerkeszt =
-        makeAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
-    m_aTorol = makeAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
-                          QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    m_aElfogad = makeAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"),
-                            QKeySequence(Qt::CTRL | Qt::Key_Return));
+        addListAction(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2));
+    m_aTorol = addListAction(QStringLiteral("aTorol"), QStringLiteral("Töröl"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    m_aElfogad = addListAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"));
     m_aElfogad->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     m_aElfogad->setVisible(chooseMode);
     QAction* aBezar =
-        makeAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
-
-    auto* toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    if (chooseMode) {
-        toolBar->addAction(m_aElfogad);
-        toolBar->addSeparator();
-    }
-    toolBar->addActions({aUj, aKozpont, m_aSzerkeszt, m_aTorol});
-    toolBar->addSeparator();
-    toolBar->addAction(aBezar);
+        addListAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
+    QToolBar* toolBar = makeToolBar({chooseMode ? QList<QAction*>{m_aElfogad} : QList<QAction*>{},
+                                     {aUj, aKozpont, m_aSzerkeszt, m_aTorol},
+                                     {aBezar}});
 
     QString customerName;
     try {
@@ -70,7 +48,7 @@ Tfrm_SzallitasiCimek::Tfrm_SzallitasiCimek(Database& db, qint64 ugyfel, bool cho
             db.queryText(QStringLiteral("SELECT ugyfel_nev FROM ugyfel WHERE ugyfel=?;"), QString(), {ugyfel})
                 .trimmed();
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        this->dialogs().error(e.text());
     }
     auto* name = new QLabel(customerName, this);
     name->setObjectName(QStringLiteral("lblUgyfel"));
@@ -82,29 +60,13 @@ Tfrm_SzallitasiCimek::Tfrm_SzallitasiCimek(Database& db, qint64 ugyfel, bool cho
     m_model = new QStandardItemModel(0, ColumnCount, this);
     m_model->setHorizontalHeaderLabels(
         {QStringLiteral("név"), QStringLiteral("irsz."), QStringLiteral("város"), QStringLiteral("cím")});
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setSectionsClickable(true);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_grid->addActions({aUj, aKozpont, m_aSzerkeszt, m_aTorol});
-    m_grid->viewport()->installEventFilter(this);
+    QTableView* list = makeGrid(m_model);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    list->addActions({aUj, aKozpont, m_aSzerkeszt, m_aTorol});
+    list->viewport()->installEventFilter(this);
 
-    QStatusBar* statusBar = makePositionStatusBar(this, m_position);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolBar);
-    layout->addWidget(name);
-    layout->addWidget(m_grid, 1);
-    layout->addWidget(statusBar);
+    layOut(toolBar, nullptr, name, list, makeStatusBar());
 
     connect(aUj, &QAction::triggered, this, &Tfrm_SzallitasiCimek::newAddress);
     connect(aKozpont, &QAction::triggered, this, &Tfrm_SzallitasiCimek::addHeadOffice);
@@ -112,32 +74,22 @@ Tfrm_SzallitasiCimek::Tfrm_SzallitasiCimek(Database& db, qint64 ugyfel, bool cho
     connect(m_aTorol, &QAction::triggered, this, &Tfrm_SzallitasiCimek::deleteCurrent);
     connect(m_aElfogad, &QAction::triggered, this, &Tfrm_SzallitasiCimek::acceptCurrent);
     connect(aBezar, &QAction::triggered, this, &QDialog::reject);
-    connect(m_grid, &QTableView::doubleClicked, this, [this] {
+    connect(list, &QTableView::doubleClicked, this, [this] {
         if (m_chooseMode)
             m_aElfogad->trigger();
         else
             m_aSzerkeszt->trigger();
     });
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &Tfrm_SzallitasiCimek::sortByColumn);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_SzallitasiCimek::sortByColumn);
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &Tfrm_SzallitasiCimek::updateState);
 
     reload(preset);
-    resize(600, 320);
-    setupWindow(this, kWindowName, true, false);
-    m_grid->setFocus();
+    finishWindow(600, 320);
+    list->setFocus();
 }
 
 Tfrm_SzallitasiCimek::~Tfrm_SzallitasiCimek() = default;
-
-QAction* Tfrm_SzallitasiCimek::makeAction(const QString& name, const QString& text, const QKeySequence& key) {
-    return addWindowAction(this, name, text, key);
-}
-
-QAction* Tfrm_SzallitasiCimek::action(const QString& objectName) const {
-    return findChild<QAction*>(objectName);
-}
 
 void Tfrm_SzallitasiCimek::reload(qint64 current, int fallbackRow) {
     try {
@@ -145,40 +97,34 @@ void Tfrm_SzallitasiCimek::reload(qint64 current, int fallbackRow) {
             m_db, m_ugyfel, m_sortColumn >= 0 ? deliveryAddressFields().value(m_sortColumn) : QString());
     } catch (const DbError& e) {
         m_rows.clear();
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
     }
     m_model->removeRows(0, m_model->rowCount());
     int currentRow = -1;
     for (const DeliveryAddress& a : m_rows) {
         if (a.ugyfel_cim == current)
             currentRow = m_model->rowCount();
-        QList<QStandardItem*> items{new QStandardItem(a.nev), new QStandardItem(a.irsz),
-                                    new QStandardItem(a.varos), new QStandardItem(a.cim)};
-        for (int c = 0; c < ColumnCount; ++c)
-            items[c]->setData(c == m_sortColumn ? QVariant(kSortColumnColor) : QVariant(),
-                              Qt::BackgroundRole);
-        m_model->appendRow(items);
+        m_model->appendRow({new QStandardItem(a.nev), new QStandardItem(a.irsz), new QStandardItem(a.varos),
+                            new QStandardItem(a.cim)});
     }
-    for (int c = 0; c < ColumnCount; ++c)
-        m_model->setHeaderData(c, Qt::Horizontal, c == m_sortColumn ? QVariant(kSortColumnColor) : QVariant(),
-                               Qt::BackgroundRole);
+    paintSortColumn(m_model, m_sortColumn);
     if (currentRow < 0)
         currentRow = std::min(fallbackRow, m_model->rowCount() - 1);
     if (currentRow >= 0)
-        m_grid->setCurrentIndex(m_model->index(currentRow, ColNev));
+        grid()->setCurrentIndex(m_model->index(currentRow, ColNev));
     fitColumns();
     updateState();
 }
 
 qint64 Tfrm_SzallitasiCimek::currentKey() const {
-    const int row = m_grid->currentIndex().row();
+    const int row = grid()->currentIndex().row();
     return row >= 0 && row < int(m_rows.size()) ? m_rows[size_t(row)].ugyfel_cim : -1;
 }
 
 bool Tfrm_SzallitasiCimek::setCurrentKey(qint64 key) {
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (m_rows[i].ugyfel_cim == key) {
-            m_grid->setCurrentIndex(m_model->index(int(i), ColNev));
+            grid()->setCurrentIndex(m_model->index(int(i), ColNev));
             return true;
         }
     }
@@ -193,7 +139,7 @@ void Tfrm_SzallitasiCimek::sortByColumn(int column) {
 }
 
 QString Tfrm_SzallitasiCimek::positionText() const {
-    return QStringLiteral("%1: %2").arg(m_model->rowCount()).arg(m_grid->currentIndex().row() + 1);
+    return QStringLiteral("%1: %2").arg(m_model->rowCount()).arg(grid()->currentIndex().row() + 1);
 }
 
 void Tfrm_SzallitasiCimek::updateState() {
@@ -201,23 +147,22 @@ void Tfrm_SzallitasiCimek::updateState() {
     m_aSzerkeszt->setEnabled(hasRow);
     m_aTorol->setEnabled(hasRow);
     m_aElfogad->setEnabled(m_chooseMode && hasRow);
-    m_position->setText(positionText());
+    positionLabel()->setText(positionText());
 }
 
 void Tfrm_SzallitasiCimek::fitColumns() {
-    const int width = std::max(0, m_grid->viewport()->width());
-    for (int c = 0; c < ColumnCount - 1; ++c)
-        m_grid->setColumnWidth(c, int(kColumnShares[c] * width));
+    // The last column takes what is left.
+    fitColumnShares(grid(), kColumnShares, grid()->viewport()->width());
 }
 
 bool Tfrm_SzallitasiCimek::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
+    if (watched == grid()->viewport() && event->type() == QEvent::Resize)
         fitColumns();
-    return QDialog::eventFilter(watched, event);
+    return ListWindow::eventFilter(watched, event);
 }
 
 std::optional<qint64> Tfrm_SzallitasiCimek::editAddress(const DeliveryAddress& address) {
-    Tfrm_SzallitasiCim dialog(m_db, address, this, m_givenDialogs);
+    Tfrm_SzallitasiCim dialog(m_db, address, this, givenDialogs());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.address().ugyfel_cim;
@@ -228,7 +173,7 @@ void Tfrm_SzallitasiCimek::newAddress() {
     try {
         a = newDeliveryAddress(m_db, m_ugyfel);
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
         return;
     }
     if (const std::optional<qint64> saved = editAddress(a))
@@ -239,12 +184,12 @@ void Tfrm_SzallitasiCimek::addHeadOffice() {
     try {
         reload(addHeadOfficeAddress(m_db, m_ugyfel));
     } catch (const DbError& e) {
-        m_dialogs->error(e.text());
+        dialogs().error(e.text());
     }
 }
 
 void Tfrm_SzallitasiCimek::editCurrent() {
-    const int row = m_grid->currentIndex().row();
+    const int row = grid()->currentIndex().row();
     if (row < 0 || row >= int(m_rows.size()))
         return;
     if (const std::optional<qint64> saved = editAddress(m_rows[size_t(row)]))
@@ -255,8 +200,8 @@ void Tfrm_SzallitasiCimek::deleteCurrent() {
     const qint64 key = currentKey();
     if (key < 0)
         return;
-    const int row = m_grid->currentIndex().row();
-    if (deleteDeliveryAddress(m_db, *m_dialogs, key))
+    const int row = grid()->currentIndex().row();
+    if (deleteDeliveryAddress(m_db, dialogs(), key))
         reload(-1, row);
 }
 

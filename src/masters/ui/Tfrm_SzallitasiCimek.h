@@ -2,18 +2,14 @@
 // kept here (maintenance) or chosen for a document (choose mode).
 #pragma once
 
+#include "core/ui/ListWindow.h"
 #include "masters/Customers.h"
 
-#include <QDialog>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QAction;
-class QLabel;
-class QLineEdit;
 class QStandardItemModel;
-class QTableView;
 
 namespace orvix {
 class Database;
@@ -22,7 +18,7 @@ class Dialogs;
 
 namespace orvix::ui {
 
-class Tfrm_SzallitasiCimek : public QDialog {
+class Tfrm_SzallitasiCimek : public ListWindow {
     Q_OBJECT
 
 public:
@@ -33,9 +29,7 @@ public:
                          QWidget* parent = nullptr, Dialogs* dialogs = nullptr);
     ~Tfrm_SzallitasiCimek() override;
 
-    QTableView* grid() const { return m_grid; }
     QStandardItemModel* model() const { return m_model; }
-    QAction* action(const QString& objectName) const;
     qint64 currentKey() const;
     bool setCurrentKey(qint64 key);
     void sortByColumn(int column);
@@ -50,7 +44,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
     void reload(qint64 current, int fallbackRow = 0);
     void newAddress();
     void addHeadOffice();
@@ -63,13 +56,8 @@ private:
     Database& m_db;
     qint64 m_ugyfel = 0;
     bool m_chooseMode = false;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
-    Dialogs* m_givenDialogs = nullptr;
     std::vector<DeliveryAddress> m_rows;
     QStandardItemModel* m_model = nullptr;
-    QTableView* m_grid = nullptr;
-    QLabel* m_position = nullptr;
     QAction* m_aElfogad = nullptr;
     QAction* m_aSzerkeszt = nullptr;
     QAction* m_aTorol = nullptr;

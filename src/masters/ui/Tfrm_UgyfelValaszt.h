@@ -4,16 +4,13 @@
 // title sorts by it. Customers can be added, edited and deleted from here.
 #pragma once
 
-#include <QDialog>
+#include "core/ui/ListWindow.h"
+
 #include <QString>
 #include <memory>
 #include <optional>
 
-class QAction;
-class QLabel;
-class QLineEdit;
 class QSqlQueryModel;
-class QTableView;
 
 namespace orvix {
 class Database;
@@ -22,7 +19,7 @@ class Dialogs;
 
 namespace orvix::ui {
 
-class SortColumnModel;
+class CustomerChooserModel;
 
 // What the chooser returns: the customer, its name and its discount.
 struct CustomerChoice {
@@ -31,7 +28,7 @@ struct CustomerChoice {
     double kedvezmeny = 0;
 };
 
-class Tfrm_UgyfelValaszt : public QDialog {
+class Tfrm_UgyfelValaszt : public ListWindow {
     Q_OBJECT
 
 public:
@@ -41,9 +38,6 @@ public:
     Tfrm_UgyfelValaszt(Database& db, qint64 preset, QWidget* parent = nullptr, Dialogs* dialogs = nullptr);
     ~Tfrm_UgyfelValaszt() override;
 
-    QTableView* grid() const { return m_grid; }
-    QLineEdit* searchBox() const { return m_search; }
-    QAction* action(const QString& objectName) const;
     int rowCount() const { return m_count; }
     // The key of the current customer; -1 when the list is empty.
     qint64 currentKey() const;
@@ -66,7 +60,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* makeAction(const QString& name, const QString& text, const QKeySequence& key);
     void reload(qint64 current);
     void acceptCurrent();
     void newCustomer();
@@ -76,13 +69,8 @@ private:
     void updateState();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
     QSqlQueryModel* m_query = nullptr;
-    SortColumnModel* m_model = nullptr;
-    QTableView* m_grid = nullptr;
-    QLineEdit* m_search = nullptr;
-    QLabel* m_position = nullptr;
+    CustomerChooserModel* m_model = nullptr;
     QAction* m_aKereso = nullptr;
     QAction* m_aElfogad = nullptr;
     QAction* m_aUj = nullptr;

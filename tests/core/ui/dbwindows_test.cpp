@@ -32,7 +32,7 @@ const QString kSection = QStringLiteral("Adatbazis");
 
 // The list window with scripted edits: each takes the next queued name and
 // folder (std::nullopt: the edit window is cancelled).
-class ListWindow : public Tfrm_AdatbazisokBDE {
+class ScriptedListWindow : public Tfrm_AdatbazisokBDE {
 public:
     using Tfrm_AdatbazisokBDE::Tfrm_AdatbazisokBDE;
     std::deque<std::optional<std::pair<QString, QString>>> edits;
@@ -311,7 +311,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         writeIni(ini);
 
-        ListWindow window;
+        ScriptedListWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (const QString& step : steps) {
@@ -366,7 +366,7 @@ private Q_SLOTS:
         // The ini now lives under a "folder" that is a plain file: it cannot be written.
         app().ini.load(path(QStringLiteral("Orvix_Szamla.ini/Orvix_Szamla.ini")));
         app().ini.setValue(kSection, QStringLiteral("ConStr1"), QStringLiteral("A;/a;"));
-        ListWindow window;
+        ScriptedListWindow window;
         action(&window, "aBezar")->trigger();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages.at(0).startsWith(QStringLiteral("Hiba: A beállítások mentése sikertelen")),
@@ -401,7 +401,7 @@ private Q_SLOTS:
             makeDir(create.replace(QLatin1Char('@'), m_dir->path()));
         writeIni({QStringLiteral("ConStr1=Másik;/nincs;"),
                   QStringLiteral("ConStr2=") + formatDatabaseEntry(QStringLiteral("Teszt"), folderText)});
-        ListWindow window;
+        ScriptedListWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.setCurrentRow(1);
@@ -414,7 +414,7 @@ private Q_SLOTS:
         for (int i = 1; i <= kMaxDatabases; ++i)
             keys << QStringLiteral("ConStr%1=N%1;/d%1;").arg(i);
         writeIni(keys);
-        ListWindow window;
+        ScriptedListWindow window;
         window.edits.push_back(std::make_pair(QStringLiteral("Huszonhatodik"), QStringLiteral("/x")));
         action(&window, "aUj")->trigger();
         QCOMPARE(m_messages,
@@ -426,7 +426,7 @@ private Q_SLOTS:
     void listStatusAndHighlight() {
         writeIni({QStringLiteral("ConStr1=B;/a;"), QStringLiteral("ConStr2=A;/c;"),
                   QStringLiteral("ConStr3=C;/b;")});
-        ListWindow window;
+        ScriptedListWindow window;
         auto* position = window.findChild<QLabel*>(QStringLiteral("lblPozicio"));
         QVERIFY(position);
         QCOMPARE(position->text(), QStringLiteral("3: 1"));
