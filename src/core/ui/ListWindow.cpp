@@ -1,6 +1,5 @@
 #include "core/ui/ListWindow.h"
 
-#include "core/ui/QtDialogs.h"
 #include "core/ui/WindowSupport.h"
 
 #include <QAction>
@@ -15,6 +14,7 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace orvix::ui {
 
@@ -44,6 +44,26 @@ void paintSortColumn(QStandardItemModel* model, int sortColumn) {
                 item->setData(colour, Qt::BackgroundRole);
         model->setHeaderData(column, Qt::Horizontal, colour, Qt::BackgroundRole);
     }
+}
+
+int findFetchedRow(QAbstractItemModel* model, int column, const std::function<bool(const QVariant&)>& matches) {
+    for (int row = 0;; ++row) {
+        while (row >= model->rowCount() && model->canFetchMore({}))
+            model->fetchMore({});
+        if (row >= model->rowCount())
+            return -1;
+        if (matches(model->data(model->index(row, column))))
+            return row;
+    }
+}
+
+QVariantList fetchedColumn(QAbstractItemModel* model, int column) {
+    while (model->canFetchMore({}))
+        model->fetchMore({});
+    QVariantList values;
+    for (int row = 0; row < model->rowCount(); ++row)
+        values << model->data(model->index(row, column));
+    return values;
 }
 
 bool startsSearch(const QString& typed) {
@@ -89,14 +109,9 @@ QString SortedListModel::displayText(const QModelIndex&, const QVariant& value) 
 // ---- ListWindow -----------------------------------------------------------------
 
 ListWindow::ListWindow(const QString& name, const QString& title, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_givenDialogs(dialogs) {
+    : QDialog(parent), m_dialogs(this, dialogs) {
     setObjectName(name);
     setWindowTitle(title);
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 }
 
 ListWindow::~ListWindow() = default;
@@ -152,6 +167,13 @@ QHBoxLayout* ListWindow::makeSearchPanel(const QString& caption, const QString& 
 
 QStatusBar* ListWindow::makeStatusBar() {
     return makePositionStatusBar(this, m_position);
+}
+
+void ListWindow::moveToRowNear(int row) {
+    QAbstractItemModel* model = m_grid->model();
+    const int next = std::min(row, model->rowCount() - 1);
+    if (next >= 0)
+        m_grid->setCurrentIndex(model->index(next, 0));
 }
 
 void ListWindow::showPosition(int count, int row) {

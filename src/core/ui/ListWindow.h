@@ -6,14 +6,15 @@
 
 #include "core/Dialogs.h"
 #include "core/ListLook.h"
+#include "core/ui/WindowDialogs.h"
 
 #include <QDialog>
 #include <QIdentityProxyModel>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <initializer_list>
-#include <memory>
 #include <vector>
 
 class QAbstractItemModel;
@@ -41,6 +42,12 @@ void fitColumnShares(QTableView* grid, const std::vector<double>& shares, int wi
 // Paints column `sortColumn` of every row and its title in kSortColumnColor
 // and clears the colour of the other columns.
 void paintSortColumn(QStandardItemModel* model, int sortColumn);
+
+// The first row of a model whose value in `column` satisfies matches,
+// fetching further rows as needed; -1 when there is none.
+int findFetchedRow(QAbstractItemModel* model, int column, const std::function<bool(const QVariant&)>& matches);
+// Every value of `column`, all rows fetched.
+QVariantList fetchedColumn(QAbstractItemModel* model, int column);
 
 // A character that, typed on a grid, starts a new search with it: a digit, a
 // letter a to z or a Hungarian accented letter, in either case.
@@ -88,7 +95,7 @@ protected:
     Dialogs& dialogs() const { return *m_dialogs; }
     // The Dialogs the caller gave (null: the program's own boxes), to be
     // handed on to the windows opened from this one.
-    Dialogs* givenDialogs() const { return m_givenDialogs; }
+    Dialogs* givenDialogs() const { return m_dialogs.given(); }
 
     // An action with its shortcut working anywhere in the window.
     QAction* addListAction(const QString& name, const QString& text, const QKeySequence& key = {});
@@ -104,6 +111,9 @@ protected:
     QHBoxLayout* makeSearchPanel(const QString& caption, const QString& placeholder);
     // The status bar ("StatusBar1") with the record position ("lblPozicio").
     QStatusBar* makeStatusBar();
+    // Makes the first cell of `row` current, or of the last row when the list
+    // is shorter (after a row was deleted); nothing when the list is empty.
+    void moveToRowNear(int row);
     // "count: current row" in the status bar (row -1: none, shown as 0).
     void showPosition(int count, int row);
     QLabel* positionLabel() const { return m_position; }
@@ -116,9 +126,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
-    Dialogs* m_givenDialogs = nullptr;
+    WindowDialogs m_dialogs;
     QTableView* m_grid = nullptr;
     QLineEdit* m_search = nullptr;
     QLabel* m_position = nullptr;

@@ -29,14 +29,9 @@ QLineEdit* passwordField(QWidget* owner, const char* name) {
 
 Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Database& db, const QString& userName, QWidget* parent,
                                                      Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_originalName(userName) {
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs), m_originalName(userName) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Felhasználó adatainak szerkesztése"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("eFelhasznalo"));

@@ -6,6 +6,8 @@
 // stored password. A new user must get a password.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
+
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -46,8 +48,7 @@ private:
     void ok();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     QString m_originalName;
     QString m_savedName;
     QLineEdit* m_name = nullptr;

@@ -18,14 +18,9 @@ namespace {
 const QString kWindowName = QStringLiteral("Tfrm_Login");
 } // namespace
 
-Tfrm_Login::Tfrm_Login(Database& db, QWidget* parent, Dialogs* dialogs) : QDialog(parent), m_db(db) {
+Tfrm_Login::Tfrm_Login(Database& db, QWidget* parent, Dialogs* dialogs) : QDialog(parent), m_db(db), m_dialogs(this, dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Belépés azonosítás"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("eFelhasznalo"));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/AppContext.h"
+#include "core/ui/WindowDialogs.h"
 
 #include <QDialog>
 #include <memory>
@@ -38,8 +39,7 @@ private:
     void newPassword();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     CurrentUser m_user;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_password = nullptr;

@@ -216,26 +216,20 @@ QString Tfrm_CikkValaszt::currentCode() const {
 }
 
 bool Tfrm_CikkValaszt::setCurrentCode(const QString& code) {
-    for (int row = 0;; ++row) {
-        while (row >= m_query->rowCount() && m_query->canFetchMore())
-            m_query->fetchMore();
-        if (row >= m_query->rowCount())
-            return false;
-        if (m_query->data(m_query->index(row, ColCikkszam)).toString() == code) {
-            grid()->setCurrentIndex(m_model->index(row, qMax(0, grid()->currentIndex().column())));
-            grid()->scrollTo(grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
-            updateState();
-            return true;
-        }
-    }
+    const int row =
+        findFetchedRow(m_query, ColCikkszam, [&code](const QVariant& v) { return v.toString() == code; });
+    if (row < 0)
+        return false;
+    grid()->setCurrentIndex(m_model->index(row, qMax(0, grid()->currentIndex().column())));
+    grid()->scrollTo(grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
+    updateState();
+    return true;
 }
 
 QStringList Tfrm_CikkValaszt::shownCodes() const {
-    while (m_query->canFetchMore())
-        m_query->fetchMore();
     QStringList codes;
-    for (int row = 0; row < m_query->rowCount(); ++row)
-        codes << m_query->data(m_query->index(row, ColCikkszam)).toString();
+    for (const QVariant& v : fetchedColumn(m_query, ColCikkszam))
+        codes << v.toString();
     return codes;
 }
 
@@ -357,9 +351,7 @@ void Tfrm_CikkValaszt::deleteCurrent() {
     if (!orvix::softDeleteProduct(m_db, dialogs(), code, QStringLiteral("Valóban töröljem a sort?")))
         return;
     reload(QString());
-    const int next = std::min(row, m_model->rowCount() - 1);
-    if (next >= 0)
-        grid()->setCurrentIndex(m_model->index(next, ColCikkszam));
+    moveToRowNear(row);
     updateState();
 }
 

@@ -30,14 +30,9 @@ const QString kDefaults = QStringLiteral("Defaults");
 
 } // namespace
 
-Tfrm_SorImport::Tfrm_SorImport(QWidget* parent, Dialogs* dialogs) : QDialog(parent) {
+Tfrm_SorImport::Tfrm_SorImport(QWidget* parent, Dialogs* dialogs) : QDialog(parent), m_dialogs(this, dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Sorok hozzáadása import"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
     const AppConfig& config = app().config;
 
     auto* open = new QAction(QStringLiteral("Megnyitás file-ból"), this);

@@ -3,6 +3,7 @@
 // The choices are remembered in the configuration file.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "invoicing/LineImport.h"
 
 #include <QDialog>
@@ -52,8 +53,7 @@ protected:
     virtual QString askArchiveFolder();
 
 private:
-    Dialogs* m_dialogs = nullptr;
-    std::unique_ptr<Dialogs> m_ownDialogs;
+    WindowDialogs m_dialogs;
     QPlainTextEdit* m_text = nullptr;
     QRadioButton* m_below = nullptr;
     QRadioButton* m_semicolon = nullptr;

@@ -136,15 +136,10 @@ std::optional<double> QtLineEntryUi::editPrice(const QString& caption, double ne
 // ---- The editor window ---------------------------------------------------------------
 
 Tfrm_Szamla::Tfrm_Szamla(Database& db, qint64 key, QWidget* parent, Dialogs* dialogs, LineEntryUi* lineUi)
-    : QDialog(parent), m_db(db) {
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Számla készítés"));
     setModal(true);
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
     if (!lineUi) {
         m_ownLineUi = std::make_unique<QtLineEntryUi>(this, db);
         lineUi = m_ownLineUi.get();

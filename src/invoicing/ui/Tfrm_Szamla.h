@@ -4,6 +4,7 @@
 // and when the window closes. A posted document is shown read-only.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "invoicing/Editor.h"
 #include "invoicing/ui/Tfrm_SorImport.h"
 
@@ -133,8 +134,7 @@ private:
     bool closeEditor();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     std::unique_ptr<QtLineEntryUi> m_ownLineUi;
     LineEntryUi* m_lineUi = nullptr;
     std::unique_ptr<InvoiceEditor> m_editor;

@@ -28,14 +28,9 @@ const QString kWindowName = QStringLiteral("Tfrm_TermekKeres");
 } // namespace
 
 Tfrm_TermekKeres::Tfrm_TermekKeres(Database& db, SearchTarget target, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_target(target) {
+    : QDialog(parent), m_db(db), m_target(target), m_dialogs(this, dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Termék keresése"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));

@@ -3,6 +3,7 @@
 // at the beginning of the name, or as the whole name.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "invoicing/ProductChoice.h"
 
 #include <QDialog>
@@ -55,8 +56,7 @@ private:
 
     Database& m_db;
     SearchTarget m_target;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     QTabWidget* m_pages = nullptr;
     QLineEdit* m_text = nullptr;
     QRadioButton* m_methods[3] = {};

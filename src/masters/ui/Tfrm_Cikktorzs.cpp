@@ -66,12 +66,7 @@ QPushButton* chooseButton(const QString& name, const QString& hint, QWidget* par
 
 Tfrm_Cikktorzs::Tfrm_Cikktorzs(Database& db, const std::optional<QString>& code, QWidget* parent,
                                Dialogs* dialogs)
-    : QDialog(parent), m_db(db) {
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs) {
     try {
         if (code)
             m_stored = loadProduct(db, *code);
@@ -83,12 +78,7 @@ Tfrm_Cikktorzs::Tfrm_Cikktorzs(Database& db, const std::optional<QString>& code,
 }
 
 Tfrm_Cikktorzs::Tfrm_Cikktorzs(Database& db, const Product& newProduct, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_product(newProduct) {
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs), m_product(newProduct) {
     build();
 }
 

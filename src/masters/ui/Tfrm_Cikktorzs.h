@@ -4,6 +4,7 @@
 // already in use and asks about a product of the same name.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "masters/Products.h"
 
 #include <QDialog>
@@ -70,8 +71,7 @@ private:
     QComboBox* codeCombo(const QString& field);
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     std::optional<Product> m_stored;
     Product m_product;
     bool m_grossBased = false;

@@ -33,16 +33,11 @@ QString initialText(const EditFieldDesc& f, const QVariant& value) {
 
 Tfrm_CodeTableEdit::Tfrm_CodeTableEdit(Database& db, const CodeTableDesc& desc, const CodeTableRow& row,
                                        const CodeTableRow* stored, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_desc(desc), m_row(row) {
+    : QDialog(parent), m_db(db), m_desc(desc), m_row(row), m_dialogs(this, dialogs) {
     if (stored)
         m_stored = *stored;
     setObjectName(desc.editWindowName);
     setWindowTitle(desc.editCaption);
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 
     auto* form = new QFormLayout;
     QWidget* first = nullptr;

@@ -5,6 +5,7 @@
 // and closes the window; a refused row keeps it open with what was typed.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "masters/CodeTables.h"
 
 #include <QDialog>
@@ -50,8 +51,7 @@ private:
     const CodeTableDesc& m_desc;
     CodeTableRow m_row;
     std::optional<CodeTableRow> m_stored;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     QHash<QString, QWidget*> m_widgets;
     QPushButton* m_ok = nullptr;
     QToolButton* m_cashDeskButton = nullptr;

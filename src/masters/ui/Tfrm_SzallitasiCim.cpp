@@ -18,14 +18,9 @@ const QString kWindowName = QStringLiteral("Tfrm_SzallitasiCim");
 
 Tfrm_SzallitasiCim::Tfrm_SzallitasiCim(Database& db, const DeliveryAddress& address, QWidget* parent,
                                        Dialogs* dialogs)
-    : QDialog(parent), m_db(db), m_address(address) {
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs), m_address(address) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Szállítási cím"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 
     const auto makeEdit = [this](const QString& field, int width, const QString& text) {
         auto* e = new QLineEdit(this);

@@ -2,6 +2,7 @@
 // customer.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "masters/Customers.h"
 
 #include <QDialog>
@@ -34,8 +35,7 @@ public:
 
 private:
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     DeliveryAddress m_address;
     QLineEdit* m_nev = nullptr;
     QLineEdit* m_irsz = nullptr;

@@ -53,14 +53,9 @@ int shownChars(const IssuerField& f) {
 } // namespace
 
 Tfrm_Tulajdonos::Tfrm_Tulajdonos(Database& db, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db) {
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Tulajdonos adatai"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
     try {
         m_stored = loadIssuer(db);
     } catch (const DbError& e) {

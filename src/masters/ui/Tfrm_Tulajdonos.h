@@ -4,6 +4,7 @@
 // (openIssuerWindow checks that).
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "masters/Issuer.h"
 
 #include <QDialog>
@@ -38,8 +39,7 @@ private:
     void ok();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     Issuer m_stored;
     QHash<QString, QLineEdit*> m_edits;
     QPushButton* m_ok = nullptr;

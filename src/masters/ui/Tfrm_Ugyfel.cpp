@@ -57,14 +57,9 @@ QPushButton* smallButton(const QString& text, const QString& name, const QString
 } // namespace
 
 Tfrm_Ugyfel::Tfrm_Ugyfel(Database& db, std::optional<qint64> key, QWidget* parent, Dialogs* dialogs)
-    : QDialog(parent), m_db(db) {
+    : QDialog(parent), m_db(db), m_dialogs(this, dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Ügyfél adatok szerkesztése"));
-    if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-        dialogs = m_ownDialogs.get();
-    }
-    m_dialogs = dialogs;
 
     QStringList streetTypes;
     try {

@@ -6,6 +6,7 @@
 // row; "Mégsem" leaves the folder unchanged.
 #pragma once
 
+#include "core/ui/WindowDialogs.h"
 #include "masters/Customers.h"
 
 #include <QDialog>
@@ -76,8 +77,7 @@ private:
     void chooseCurrency();
 
     Database& m_db;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    Dialogs* m_dialogs = nullptr;
+    WindowDialogs m_dialogs;
     std::optional<Customer> m_stored;
     Customer m_customer;
     QHash<QString, QWidget*> m_fields;

@@ -131,25 +131,18 @@ qint64 Tfrm_UgyfelValaszt::currentKey() const {
 }
 
 bool Tfrm_UgyfelValaszt::setCurrentKey(qint64 key) {
-    for (int row = 0;; ++row) {
-        while (row >= m_query->rowCount() && m_query->canFetchMore())
-            m_query->fetchMore();
-        if (row >= m_query->rowCount())
-            return false;
-        if (m_query->data(m_query->index(row, kKeyColumn)).toLongLong() == key) {
-            grid()->setCurrentIndex(m_model->index(row, ColNev));
-            grid()->scrollTo(grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
-            return true;
-        }
-    }
+    const int row = findFetchedRow(m_query, kKeyColumn, [key](const QVariant& v) { return v.toLongLong() == key; });
+    if (row < 0)
+        return false;
+    grid()->setCurrentIndex(m_model->index(row, ColNev));
+    grid()->scrollTo(grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
+    return true;
 }
 
 QList<qint64> Tfrm_UgyfelValaszt::shownKeys() const {
-    while (m_query->canFetchMore())
-        m_query->fetchMore();
     QList<qint64> keys;
-    for (int row = 0; row < m_query->rowCount(); ++row)
-        keys << m_query->data(m_query->index(row, kKeyColumn)).toLongLong();
+    for (const QVariant& v : fetchedColumn(m_query, kKeyColumn))
+        keys << v.toLongLong();
     return keys;
 }
 
@@ -224,9 +217,7 @@ void Tfrm_UgyfelValaszt::deleteCurrent() {
     if (!orvix::softDeleteCustomer(m_db, dialogs(), key, kDeleteCustomerQuestion))
         return;
     reload(-1);
-    const int next = std::min(row, m_model->rowCount() - 1);
-    if (next >= 0)
-        grid()->setCurrentIndex(m_model->index(next, ColNev));
+    moveToRowNear(row);
 }
 
 std::optional<CustomerChoice> chooseCustomer(QWidget* parent, Database& db, qint64 preset) {
