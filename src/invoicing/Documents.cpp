@@ -3,6 +3,7 @@
 #include "common/Database.h"
 #include "core/Dialogs.h"
 #include "core/TextUtil.h"
+#include "invoicing/RowWriter.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -57,30 +58,10 @@ QVariant negated(const QVariant& v) {
     return -v.toDouble();
 }
 
-// Inserts one row; values of fields the table lacks (an older data folder)
-// are left out.
-void insertRow(Database& db, const QString& table, const QVariantMap& values) {
-    const QStringList existing = db.fieldNames(table);
-    QStringList names, marks;
-    QVariantList params;
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        if (!existing.contains(it.key(), Qt::CaseInsensitive))
-            continue;
-        names << it.key();
-        marks << QStringLiteral("?");
-        const QVariant& v = it.value();
-        // Dates are stored as ISO text whatever the driver would make of them.
-        params << (v.typeId() == QMetaType::QDate ? QVariant(v.toDate().toString(Qt::ISODate)) : v);
-    }
-    db.execSql(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3);")
-                   .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-               params);
-}
-
 // Inserts a header and returns its key. Runs under the write lock, so the
 // highest key is the one just given.
 qint64 insertHeader(Database& db, const QVariantMap& header) {
-    insertRow(db, QStringLiteral("szla"), header);
+    InsertRow(db, QStringLiteral("szla"), header);
     return db.queryInt(QStringLiteral("SELECT MAX(szla) FROM szla;"), 0);
 }
 
@@ -426,7 +407,7 @@ void AddDocumentLine(Database& db, qint64 document, const DocumentLine& line, co
     row[QStringLiteral("brutto25")] = b.brutto25;
     row[QStringLiteral("tm")] = b.tm;
     row[QStringLiteral("datum")] = today;
-    insertRow(db, QStringLiteral("szla_sor"), row);
+    InsertRow(db, QStringLiteral("szla_sor"), row);
 }
 
 qint64 CopyAsCounterDocument(Database& db, const Settings& settings, const CurrentUser& user, qint64 source,
@@ -484,7 +465,7 @@ qint64 CopyAsCounterDocument(Database& db, const Settings& settings, const Curre
         for (QVariantMap& line : lines) {
             line[QStringLiteral("szla")] = key;
             line[QStringLiteral("db")] = negated(line.value(QStringLiteral("db")));
-            insertRow(db, QStringLiteral("szla_sor"), line);
+            InsertRow(db, QStringLiteral("szla_sor"), line);
         }
         return key;
     });
