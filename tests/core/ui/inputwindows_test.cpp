@@ -13,11 +13,13 @@
 #include "core/ui/WindowSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -457,6 +459,34 @@ private Q_SLOTS:
         QCOMPARE(
             inputTextBox(nullptr, QStringLiteral("Név"), QStringLiteral("Adja meg:"), QStringLiteral("régi")),
             std::nullopt);
+    }
+
+    // Typed or pasted text stops at the catalogue width of the field, in every
+    // kind of text field a window uses.
+    void fieldWidthLimitsTyping() {
+        QWidget window;
+        auto* line = new QLineEdit(&window);
+        auto* box = new QComboBox(&window);
+        box->setEditable(true);
+        auto* memo = new QPlainTextEdit(&window);
+        auto* number = new QLineEdit(&window);
+        QCOMPARE(limitToField(line, QStringLiteral("felhasznalo"), QStringLiteral("felhasznalo")), 15);
+        QCOMPARE(limitToField(box, QStringLiteral("cikkszam"), QStringLiteral("kategoria")), 10);
+        QCOMPARE(limitToField(memo, QStringLiteral("cikkszam"), QStringLiteral("megjegyzes")), 255);
+        QCOMPARE(limitToField(number, QStringLiteral("cikkszam"), QStringLiteral("netto")), 0);
+
+        const QString longText(300, QChar(u'ő'));
+        QTest::keyClicks(line, longText.left(20));
+        QCOMPARE(line->text(), longText.left(15));
+        QTest::keyClicks(box->lineEdit(), longText.left(12));
+        QCOMPARE(box->currentText(), longText.left(10));
+        memo->setPlainText(QStringLiteral("eleje"));
+        memo->moveCursor(QTextCursor::End);
+        memo->insertPlainText(longText);
+        QCOMPARE(memo->toPlainText(), (QStringLiteral("eleje") + longText).left(255));
+        QCOMPARE(memo->textCursor().position(), 255);
+        QTest::keyClicks(number, longText.left(40));
+        QCOMPARE(number->text().size(), 40);
     }
 
     void qtDialogsQuantityKeepsAskingUntilValid() {
