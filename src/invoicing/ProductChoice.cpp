@@ -142,19 +142,6 @@ Product newAdvanceItem(Database& db, const Settings& settings, qint64 customer) 
     return p;
 }
 
-void ensureAdvanceItemCodes(Database& db, const Product& item) {
-    Database::Transaction tr(db);
-    if (!item.kategoria.isEmpty() &&
-        db.queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria WHERE kategoria=?;"), 0,
-                    {item.kategoria}) == 0)
-        db.execSql(QStringLiteral("INSERT INTO kategoria (kategoria, kategoria_nev) VALUES (?, ?);"),
-                   {item.kategoria, QStringLiteral("Előleg")});
-    if (!item.mert.isEmpty() &&
-        db.queryInt(QStringLiteral("SELECT COUNT(*) FROM mert WHERE mert=?;"), 0, {item.mert}) == 0)
-        db.execSql(QStringLiteral("INSERT INTO mert (mert) VALUES (?);"), {item.mert});
-    tr.commit();
-}
-
 // ---- Detailed search ----------------------------------------------------------
 
 QStringList detailedSearchFields(SearchTarget target) {

@@ -78,11 +78,9 @@ QString advanceItemCode(quint32 value);
 QString newAdvanceItemCode(Database& db);
 // The new advance item of a customer as the product window starts it: name
 // "Előleg", category "ELOLEG", unit "Db" (the spelling the unit table already
-// has), prices 0, the default VAT rate.
+// has), prices 0, the default VAT rate. Writes nothing: saving the item adds
+// a missing category or unit with it (saveProduct).
 Product newAdvanceItem(Database& db, const Settings& settings, qint64 customer);
-// The category and unit a new advance item names, added to their tables when
-// missing, so that the product window accepts the item.
-void ensureAdvanceItemCodes(Database& db, const Product& item);
 
 // ---- Detailed search ("Termék keresése") ----------------------------------------
 

@@ -430,9 +430,7 @@ void Tfrm_CikkValaszt::newProduct() {
     std::optional<QString> saved;
     if (m_mode == ProductChoiceMode::Advance) {
         try {
-            const Product item = newAdvanceItem(m_db, app().settings, m_customer);
-            ensureAdvanceItemCodes(m_db, item);
-            saved = editNewAdvanceItem(item);
+            saved = editNewAdvanceItem(newAdvanceItem(m_db, app().settings, m_customer));
         } catch (const DbError& e) {
             m_dialogs->error(e.text());
             return;

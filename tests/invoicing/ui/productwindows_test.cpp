@@ -38,10 +38,13 @@ public:
         : Tfrm_CikkValaszt(db, mode, start, customer, sortField, nullptr, dialogs), m_db(db),
           m_dialogs(*dialogs) {}
     std::optional<Product> newItem;
+    bool cancelNewItem = false; // the product window closed with "Mégsem"
 
 protected:
     std::optional<QString> editNewAdvanceItem(const Product& item) override {
         newItem = item;
+        if (cancelNewItem)
+            return std::nullopt;
         Product p = item;
         if (!saveProduct(m_db, m_dialogs, p, std::nullopt, false).saved)
             return std::nullopt;
@@ -211,6 +214,24 @@ private Q_SLOTS:
         QCOMPARE(db().queryInt(QStringLiteral("SELECT ugyfel FROM cikkszam WHERE cikkszam=?"), 0, {code}),
                  m_f->customer);
         QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList());
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria WHERE kategoria='ELOLEG'"), -1), 1);
+    }
+
+    // A new advance item whose product window is cancelled leaves nothing
+    // behind: no item, no category, no unit.
+    void cancelledAdvanceItemLeavesNoCodes() {
+        db().execSql(QStringLiteral("DELETE FROM mert WHERE UPPER(mert)='DB'"));
+        const qint64 products = db().queryInt(QStringLiteral("SELECT COUNT(*) FROM cikkszam"), -1);
+        ScriptedDialogs dialogs;
+        TestChooser w(db(), ProductChoiceMode::Advance, QString(), m_f->customer, &dialogs);
+        w.cancelNewItem = true;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(w.grid(), Qt::Key_Insert);
+        QVERIFY(w.newItem);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM cikkszam"), -1), products);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria WHERE kategoria='ELOLEG'"), -1), 0);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM mert WHERE UPPER(mert)='DB'"), -1), 0);
     }
 
     void detailedSearch_data() {
