@@ -1,8 +1,12 @@
 #include "core/CommandLine.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Printing to PDF measures and embeds fonts, which needs a GUI application;
+    // the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     return orvix::runCommandLine(QCoreApplication::arguments());
 }

@@ -5,6 +5,7 @@
 #include "invoicing/Documents.h"
 #include "invoicing/ImportCommand.h"
 #include "masters/MasterCommands.h"
+#include "printing/PrintCommands.h"
 
 #include "common/Database.h"
 #include "core/DemoData.h"
@@ -136,6 +137,7 @@ QString programHelp() {
         "  new-document DIR          új bizonylat tételekkel\n"
         "  counter-document DIR KEY  ellenbizonylat (W érvénytelenítő, J helyesbítő)\n"
         "  import-lines DIR KEY FILE tételek importja bizonylatba\n"
+        "  print-pdf DIR KEY --out FILE  bizonylat PDF fájlba\n"
         "\n"
         "Egy parancs leírása: Orvix_Szamla_Cli PARANCS --help\n"
         "\n"
@@ -345,6 +347,8 @@ int runCommandLine(const QStringList& args) {
         return runNewDocumentCommand(rest);
     if (command == QLatin1String("counter-document"))
         return runCounterDocumentCommand(rest);
+    if (command == QLatin1String("print-pdf"))
+        return runPrintPdfCommand(rest);
     return badArguments(QString(), QStringLiteral("ismeretlen parancs: %1").arg(command));
 }
 
