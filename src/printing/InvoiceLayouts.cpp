@@ -62,7 +62,8 @@ void addA4Summary(Layout& l, double x0) {
     const double col = (w - 24) / 3;
     const double c1 = x0 + 24, c2 = c1 + col, c3 = c2 + col;
 
-    Band& table = r.add(Band::Kind::Summary, 30);
+    const bool bigMark = r.values.contains(QStringLiteral("bigMark"));
+    Band& table = r.add(Band::Kind::Summary, bigMark ? 32 : 25.5);
     table.items = {ruled(0, 1, 190, 0.4), wrapped(F(0, 3, x0 - 5, QStringLiteral("megjegyzes"), normal)),
                    T(c1, 3, col, l.c("QRLabel23"), small, Align::Right),
                    T(c2, 3, col, l.c("QRLabel26"), small, Align::Right),
@@ -97,10 +98,10 @@ void addA4Summary(Layout& l, double x0) {
                                               Align::Right)};
     r.add(Band::Kind::Summary, 6, QStringLiteral("words")).items = {
         wrapped(F(0, 1, 190, QStringLiteral("words"), style(8.5, false, true)))};
-    r.add(Band::Kind::Summary, 22).items = {
-        when(ruled(10, 16, 70), QStringLiteral("atvet")),
-        when(F(10, 16.5, 60, QStringLiteral("atvet"), small, Align::Center), QStringLiteral("atvet")),
-        ruled(120, 16, 180), T(120, 16.5, 60, l.c("Atvet1"), small, Align::Center)};
+    r.add(Band::Kind::Summary, 15).items = {
+        when(ruled(10, 11, 70), QStringLiteral("atvet")),
+        when(F(10, 11.5, 60, QStringLiteral("atvet"), small, Align::Center), QStringLiteral("atvet")),
+        ruled(120, 11, 180), T(120, 11.5, 60, l.c("Atvet1"), small, Align::Center)};
 }
 
 void addA4Footer(Layout& l, const QString& layoutName) {

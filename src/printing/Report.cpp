@@ -430,6 +430,8 @@ void paint(const Document& doc, QPainter& painter, QPagedPaintDevice& device) {
         return QRectF(mm.x() * dpiX / kMmPerInch, mm.y() * dpiY / kMmPerInch, mm.width() * dpiX / kMmPerInch,
                       mm.height() * dpiY / kMmPerInch);
     };
+    TextStyle currentStyle;
+    std::unique_ptr<QFontMetricsF> metrics;
     for (size_t n = 0; n < doc.pages.size(); ++n) {
         if (n > 0)
             device.newPage();
@@ -437,11 +439,27 @@ void paint(const Document& doc, QPainter& painter, QPagedPaintDevice& device) {
             const QRectF rect = px(p.rect);
             switch (p.kind) {
             case Item::Kind::Text: {
-                painter.setFont(fontOf(p.style));
+                if (!(p.style == currentStyle) || !metrics) {
+                    currentStyle = p.style;
+                    const QFont font = fontOf(p.style);
+                    painter.setFont(font);
+                    metrics = std::make_unique<QFontMetricsF>(font, painter.device());
+                }
                 painter.setPen(Qt::black);
-                const int flags = alignFlags(p.align) | Qt::AlignTop | Qt::TextDontClip |
-                                  (p.wrap ? Qt::TextWordWrap : Qt::TextSingleLine);
-                painter.drawText(rect, flags, p.text);
+                if (p.wrap) {
+                    painter.drawText(rect, alignFlags(p.align) | Qt::AlignTop | Qt::TextDontClip | Qt::TextWordWrap,
+                                     p.text);
+                    break;
+                }
+                // One line: placed by its measured width, without a text
+                // layout per item.
+                const double w = metrics->horizontalAdvance(p.text);
+                double x = rect.left();
+                if (p.align == Align::Right)
+                    x = rect.right() - w;
+                else if (p.align == Align::Center)
+                    x = rect.center().x() - w / 2;
+                painter.drawText(QPointF(x, rect.top() + metrics->ascent()), p.text);
                 break;
             }
             case Item::Kind::Line:
@@ -477,6 +495,15 @@ bool writePdf(const std::vector<Document>& docs, const QString& path, QString* e
     // leaves no half-written file under the final name.
     const QString partial = path + QStringLiteral(".part");
     bool ok = true;
+    {
+        // The PDF writer only warns when it cannot open its file.
+        QFile probe(partial);
+        if (!probe.open(QIODevice::WriteOnly)) {
+            if (error)
+                *error = QStringLiteral("A PDF fájl nem írható: %1").arg(path);
+            return false;
+        }
+    }
     {
         QPdfWriter writer(partial);
         writer.setResolution(600);
