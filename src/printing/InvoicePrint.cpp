@@ -304,8 +304,11 @@ report::Document layOutInvoice(Database& db, const PrintSetup& setup, const Prin
     // Title and number.
     QString title = text(h, "prntip_nev");
     if (language == 1 || language == 2) {
+        // A kind without a name in the language keeps its Hungarian name:
+        // an invoice never prints without its title.
         const QString translated = text(h, language == 1 ? "prntip_nev1" : "prntip_nev2");
-        title = translated;
+        if (!translated.isEmpty())
+            title = translated;
     }
     v[QStringLiteral("title")] = title;
     v[QStringLiteral("titleSize")] = kind == QLatin1String("S") ? 0 : (receipt ? 9 : 12);
