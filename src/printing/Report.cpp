@@ -92,7 +92,11 @@ int alignFlags(Align a) {
 double wrappedHeight(const TextStyle& style, double widthMm, const QString& text) {
     if (text.isEmpty())
         return 0;
-    const QRectF r = metricsOf(style).boundingRect(QRectF(0, 0, mmToPx(widthMm), 1e9),
+    const QFontMetricsF& fm = metricsOf(style);
+    // Most texts fit on one line: no text layout needed for them.
+    if (!text.contains(QLatin1Char('\n')) && fm.horizontalAdvance(text) <= mmToPx(widthMm))
+        return pxToMm(fm.height());
+    const QRectF r = fm.boundingRect(QRectF(0, 0, mmToPx(widthMm), 1e9),
                                                    Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return pxToMm(r.height());
 }

@@ -281,6 +281,10 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("page: 1")));
         // The untranslated labels keep their Hungarian captions.
         QVERIFY(text.contains(QStringLiteral("teljesítés")));
+        // A kind without a name in the second language keeps its own title.
+        f->db().execSql(QStringLiteral("UPDATE prntip SET prntip_nev2='' WHERE prntip='S'"));
+        f->db().execSql(QStringLiteral("UPDATE ugyfel SET nyelv=2 WHERE ugyfel=?"), {c});
+        QVERIFY(hasLine(f->text(doc), QStringLiteral("^ ?Számla$")));
         // The receipt is always Hungarian.
         const QString receipt = f->text(doc, InvoiceLayout::Receipt);
         QVERIFY(receipt.contains(QStringLiteral("Számla")));
@@ -324,7 +328,9 @@ private Q_SLOTS:
               QStringLiteral("87654321-1-06"), QStringLiteral("SA0000042-S/2026"), QStringLiteral("2026.03.02"),
               QStringLiteral("2026.03.01"), QStringLiteral("2026.03.10"), QStringLiteral("Csavar"),
               QStringLiteral("doboz"), QStringLiteral("7318"), QStringLiteral("27%"), QStringLiteral("1 000"),
-              QStringLiteral("270"), QStringLiteral("1 270"), QStringLiteral("teljesítés"), QStringLiteral("kiadva")})
+              QStringLiteral("270"), QStringLiteral("1 270"), QStringLiteral("teljesítés"), QStringLiteral("kiadva"),
+              // Letters stay letters: no ligature glyph for "fi".
+              QStringLiteral("fiz.hat."), QStringLiteral("fiz.mód.")})
             QVERIFY2(text.contains(needed), qPrintable(needed + QStringLiteral(" missing in\n") + text));
         QVERIFY(hasLine(text, QStringLiteral("4 250 ")) || hasLine(text, QStringLiteral(" 4 250$")) ||
                 hasLine(text, QStringLiteral("doboz 4 250")));
