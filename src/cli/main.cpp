@@ -1,4 +1,7 @@
-#include "core/CommandLine.h"
+#include "core/CoreCommands.h"
+#include "invoicing/DocumentCommands.h"
+#include "masters/MasterCommands.h"
+#include "printing/PrintCommands.h"
 
 #include <QGuiApplication>
 
@@ -8,5 +11,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    return orvix::runCommandLine(QCoreApplication::arguments());
+    // Each subsystem adds its table of commands here.
+    return orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(),
+                                       &orvix::documentCommands(), &orvix::printCommands()},
+                                      QCoreApplication::arguments());
 }

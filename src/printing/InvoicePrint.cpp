@@ -8,7 +8,7 @@
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
 #include "printing/InvoiceLayouts.h"
-#include "printing/InvoiceLabels.h"
+#include "core/InvoiceLabels.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -9,13 +9,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTextStream>
 
 namespace orvix {
 
+using namespace cli;
+
 namespace {
 
-const QString kCommand = QStringLiteral("print-pdf");
+const QString kPrintPdf = QStringLiteral("print-pdf");
+const QString kOut = QStringLiteral("--out");
+const QString kLayout = QStringLiteral("--layout");
+const QString kCopy = QStringLiteral("--copy");
 
 QString help() {
     return QStringLiteral(
@@ -33,64 +37,23 @@ QString help() {
         "                  receipt (blokknyomtató); alapértelmezés: a beállítás");
 }
 
-int bad(const QString& text) {
-    QTextStream err(stderr);
-    err << "Hiba: " << text << '\n' << "Segítség: Orvix_Szamla_Cli " << kCommand << " --help\n";
-    return 2;
-}
-
 int failed(const QString& text) {
-    QTextStream(stderr) << "Hiba: " << text << '\n';
-    return 1;
+    printError(text);
+    return Failed;
 }
 
-} // namespace
-
-int runPrintPdfCommand(const QStringList& args) {
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        QTextStream(stdout) << help() << '\n';
-        return 0;
-    }
-    QStringList positional;
-    QString out;
-    QString layoutText;
-    bool copy = false;
-    for (int i = 0; i < args.size(); ++i) {
-        QString arg = args.at(i);
-        QString value;
-        bool hasValue = false;
-        if (arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
-            value = arg.section(QLatin1Char('='), 1);
-            arg = arg.section(QLatin1Char('='), 0, 0);
-            hasValue = true;
-        }
-        if (arg == QLatin1String("--copy")) {
-            if (hasValue)
-                return bad(QStringLiteral("a --copy kapcsoló nem kap értéket."));
-            copy = true;
-        } else if (arg == QLatin1String("--out") || arg == QLatin1String("--layout")) {
-            if (!hasValue) {
-                if (i + 1 >= args.size())
-                    return bad(QStringLiteral("a(z) %1 kapcsoló után hiányzik az érték.").arg(arg));
-                value = args.at(++i);
-            }
-            (arg == QLatin1String("--out") ? out : layoutText) = value;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
-            return bad(QStringLiteral("ismeretlen kapcsoló: %1").arg(arg));
-        } else {
-            positional << arg;
-        }
-    }
-    if (positional.size() < 2)
-        return bad(QStringLiteral("a print-pdf parancs egy mappát (DIR) és egy bizonylatkulcsot (KEY) vár."));
-    if (positional.size() > 2)
-        return bad(QStringLiteral("fölösleges argumentum: %1").arg(positional.at(2)));
-    bool ok = false;
-    const qint64 key = positional.at(1).toLongLong(&ok);
-    if (!ok || key <= 0)
-        return bad(QStringLiteral("a bizonylatkulcs pozitív egész szám, nem \"%1\".").arg(positional.at(1)));
+int runPrintPdf(const Arguments& args) {
+    if (const auto error = positionalArguments(
+            args, 2, QStringLiteral("a print-pdf parancs egy adatmappát és egy bizonylat gépi kódját várja (DIR KEY).")))
+        return badArguments(kPrintPdf, *error);
+    const std::optional<qint64> key = positiveKey(args.positional.at(1));
+    if (!key)
+        return badArguments(kPrintPdf, QStringLiteral("a bizonylatkulcs pozitív egész szám, nem \"%1\".")
+                                           .arg(args.positional.at(1)));
+    const QString out = args.value(kOut);
     if (out.trimmed().isEmpty())
-        return bad(QStringLiteral("hiányzik a --out FILE: a PDF fájl neve."));
+        return badArguments(kPrintPdf, QStringLiteral("hiányzik a --out FILE: a PDF fájl neve."));
+    const QString layoutText = args.value(kLayout);
     std::optional<InvoiceLayout> layout;
     if (layoutText == QLatin1String("1"))
         layout = InvoiceLayout::Design1;
@@ -98,12 +61,13 @@ int runPrintPdfCommand(const QStringList& args) {
         layout = InvoiceLayout::Design2;
     else if (layoutText == QLatin1String("receipt"))
         layout = InvoiceLayout::Receipt;
-    else if (!layoutText.isEmpty())
-        return bad(QStringLiteral("a --layout értéke 1, 2 vagy receipt lehet, nem \"%1\".").arg(layoutText));
+    else if (args.has(kLayout))
+        return badArguments(kPrintPdf,
+                            QStringLiteral("a --layout értéke 1, 2 vagy receipt lehet, nem \"%1\".").arg(layoutText));
 
     Database db(QStringLiteral("cli"));
     try {
-        db.open(positional.at(0));
+        db.open(args.positional.at(0));
         PrintSetup setup;
         setup.settings = loadSettings(db);
         // The ini values and the language files of this installation.
@@ -114,7 +78,7 @@ int runPrintPdfCommand(const QStringList& args) {
         setup.pic2 = config.pic2;
         setup.workFolder = folders.work;
         setup.layout = layout;
-        const std::vector<report::Document> copies = invoiceCopies(db, setup, key, copy);
+        const std::vector<report::Document> copies = invoiceCopies(db, setup, *key, args.has(kCopy));
         if (copies.empty())
             return failed(QStringLiteral("a beállított példányszám 0: nincs mit kiírni."));
         QString error;
@@ -123,14 +87,29 @@ int runPrintPdfCommand(const QStringList& args) {
         int pages = 0;
         for (const report::Document& d : copies)
             pages += d.pageCount();
-        QTextStream(stdout) << QDir::toNativeSeparators(out) << ": " << copies.size() << " példány, " << pages
-                            << " oldal\n";
-        return 0;
+        print(QStringLiteral("%1: %2 példány, %3 oldal")
+                  .arg(QDir::toNativeSeparators(out))
+                  .arg(copies.size())
+                  .arg(pages));
+        return Success;
     } catch (const DocumentError& e) {
         return failed(e.text());
     } catch (const DbError& e) {
         return failed(e.text());
     }
+}
+
+} // namespace
+
+const CommandTable& printCommands() {
+    static const CommandTable table{{kPrintPdf, QStringLiteral("DIR KEY --out FILE"),
+                                     QStringLiteral("bizonylat PDF fájlba (mint a nyomtatási kép)"), help(),
+                                     {{kOut, kLayout}, {}, {kCopy}}, runPrintPdf}};
+    return table;
+}
+
+int runPrintPdfCommand(const QStringList& args) {
+    return runCommand({&printCommands()}, QStringList{kPrintPdf} + args);
 }
 
 } // namespace orvix
