@@ -21,8 +21,9 @@ namespace orvix {
 
 namespace {
 
-// Exit codes of every command.
-enum ExitCode { Success = 0, Failed = 1, BadArguments = 2 };
+// Exit codes of every command: 3 when a command stopped part-way and what
+// it wrote before the stop stays.
+enum ExitCode { Success = 0, Failed = 1, BadArguments = 2, StoppedPartWay = 3 };
 
 const char* const kProgram = "Orvix_Szamla_Cli";
 
@@ -139,7 +140,8 @@ QString programHelp() {
         "\n"
         "Egy parancs leírása: Orvix_Szamla_Cli PARANCS --help\n"
         "\n"
-        "Kilépési kódok: 0 siker, 1 a művelet nem sikerült, 2 hibás parancssor.");
+        "Kilépési kódok: 0 siker, 1 a művelet nem sikerült (semmi nem íródott),\n"
+        "2 hibás parancssor, 3 menet közben megállt (ami addig elkészült, megmaradt).");
 }
 
 QString initHelp() {
@@ -160,7 +162,8 @@ QString demoDataHelp() {
         "több évre elosztva. Ha DIR-ben még nincs adatmappa, előbb létrehozza. Meglévő\n"
         "adatmappát csak akkor tölt fel, ha abban még nincs ügyfél és termék; ha már\n"
         "vannak, de bizonylat még nincs, a --documents kapcsolóval csak bizonylatokat\n"
-        "tölt be. Különben nem változtat rajta, és 1-es kóddal lép ki.\n"
+        "tölt be. Különben nem változtat rajta, és 1-es kóddal lép ki. Ha meglévő adatmappában\n"
+        "menet közben hiba történik, az addig betöltött adatok megmaradnak (3-as kód).\n"
         "\n"
         "Kapcsolók:\n"
         "  --documents N   a bizonylatok száma (0 … 1000000, alapértelmezés: 1000)\n"
@@ -262,6 +265,7 @@ int cmdDemoData(const QStringList& args) {
     const bool folderExisted = QDir(folder).exists();
     std::optional<QString> failure;
     bool mastersLoaded = false;
+    int documentsMade = 0; // committed so far
     QElapsedTimer clock;
     clock.start();
     try {
@@ -274,12 +278,14 @@ int cmdDemoData(const QStringList& args) {
             fillDemoMasters(db, options);
             mastersLoaded = true;
         }
-        if (docOptions.documents >= 20000)
-            docOptions.progress = [&](int made) {
+        const bool showProgress = docOptions.documents >= 20000;
+        docOptions.progress = [&](int made) {
+            documentsMade = made;
+            if (showProgress)
                 QTextStream(stderr) << "\r" << made << " / " << docOptions.documents << " bizonylat" << Qt::flush;
-            };
+        };
         fillDemoDocuments(db, docOptions);
-        if (docOptions.progress)
+        if (showProgress)
             QTextStream(stderr) << '\n';
     } catch (const DemoDataError& e) {
         failure = e.text();
@@ -298,6 +304,12 @@ int cmdDemoData(const QStringList& args) {
                 QDir().rmdir(folder);
         }
         printError(*failure);
+        // A folder that was there before keeps what was committed before the
+        // failure: the masters, and the documents of the finished batches.
+        if (!created && (mastersLoaded || documentsMade > 0)) {
+            QTextStream(stderr) << "A parancs menet közben megállt; az addig betöltött adatok megmaradtak.\n";
+            return StoppedPartWay;
+        }
         return Failed;
     }
     if (mastersLoaded)

@@ -10,8 +10,9 @@ namespace orvix {
 
 // args: everything after the command word. Prints the number of lines added
 // to stdout, messages to stderr. Exit code 0 when the whole file was
-// imported, 1 when the import stopped or was refused (the lines before the
-// stop stay), 2 on a bad command line.
+// imported, 1 when the import was refused or stopped before its first line
+// (nothing written), 2 on a bad command line, 3 when it stopped part-way
+// (the lines before the stop stay).
 int runImportLinesCommand(const QStringList& args);
 
 } // namespace orvix

@@ -23,6 +23,7 @@
 #include "invoicing/Register.h"
 #include "invoicing/ui/Tfrm_BizonylatKeres.h"
 #include "invoicing/ui/Tfrm_Splash.h"
+#include "invoicing/ui/Tfrm_TermekKeres.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,6 +60,7 @@ const QString kProgramVersion = QStringLiteral("1.0.0");
 const QString kDocumentationFile = QStringLiteral("Orvix_Szamla.pdf");
 const QString kNewsProgram = QStringLiteral("Ujdonsag.exe");
 const QString kDocumentNotFoundMessage = QStringLiteral("A keresett bizonylat nem található.");
+const QString kRowNotListedMessage = QStringLiteral("A keresett sor nem szerepel a listában.");
 constexpr int kMarkColumnWidth = 30;
 
 const char* const kListActions[3] = {"aCikktorzs", "aVevok", "aMozgas"};
@@ -277,7 +279,12 @@ void Tfrm_Main::installHandlers() {
         m_search[list]->setFocus();
         m_search[list]->selectAll();
     });
-    handle("aTermKeres", OnDocuments, [this](int) { findDocument(); });
+    handle("aTermKeres", OnAllLists, [this](int list) {
+        if (list == Documents)
+            findDocument();
+        else
+            findProductOrCustomer(list);
+    });
     handle("aTorol", OnProducts | OnCustomers, [this](int list) { deleteRow(list); });
     handle("aExcelbe", OnAllLists, [this](int list) { exportShownList(list); });
     handle("aUgrik", OnDocuments, [this](int) { jumpToCustomer(); });
@@ -354,12 +361,13 @@ void Tfrm_Main::installMasterHandlers() {
 // New documents, editing and the quick sale.
 void Tfrm_Main::installInvoicingHandlers() {
     const auto refresh = [this](qint64 doc) { RefreshRegister(doc); };
+    // The customer, the reverse-charge choice, then the documents list and
+    // the editor: a cancelled choice leaves the list shown as it was.
     const auto newDocument = [this, refresh](int list, QChar kind) {
         const auto customer = currentCustomer(list);
         if (!customer)
             return;
-        switchToList(Documents);
-        ui::newDocumentFromRegister(this, *m_db, kind, *customer, refresh);
+        ui::newDocumentFromRegister(this, *m_db, kind, *customer, refresh, [this] { switchToList(Documents); });
     };
     handle("aSzallito", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('S')); });
     handle("aProforma", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('P')); });
@@ -649,6 +657,7 @@ void Tfrm_Main::createModels() {
         m_searchField[i] = def.orderField.isEmpty() ? def.source.key : def.orderField;
         updateSearchTitle(i);
     }
+    setProductListOrder(registerList(Products).orderField);
 }
 
 void Tfrm_Main::switchToList(int list) {
@@ -834,6 +843,9 @@ void Tfrm_Main::sortByColumn(int list, int column) {
     m_opening = true;
     m->setOrder(choice.field, choice.descending);
     m->setHighlightedColumn(column);
+    // The product chooser opens in the order of this list.
+    if (list == Products)
+        setProductListOrder(choice.field);
     const int row = key.isValid() ? m->rowOfKey(key) : -1;
     m_opening = false;
     setCurrentRow(list, row >= 0 ? row : 0);
@@ -951,6 +963,21 @@ void Tfrm_Main::findDocument() {
     }
     setCurrentRow(Documents, row);
     m_grids[Documents]->setFocus();
+}
+
+void Tfrm_Main::findProductOrCustomer(int list) {
+    const std::optional<QVariant> key = ui::searchProductOrCustomer(
+        this, *m_db, list == Products ? SearchTarget::Products : SearchTarget::Customers);
+    if (!key)
+        return;
+    const int row = m_models[list]->rowOfKey(*key);
+    if (row < 0) {
+        // An advance item, for example, is found but not listed here.
+        m_dialogs.info(kRowNotListedMessage);
+        return;
+    }
+    setCurrentRow(list, row);
+    m_grids[list]->setFocus();
 }
 
 void Tfrm_Main::mailCustomer(int list) {
