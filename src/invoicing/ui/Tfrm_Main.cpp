@@ -98,6 +98,15 @@ public:
     }
 };
 
+// The list Alt+1, Alt+2 or Alt+3 switches to (the digit row or the keypad);
+// -1 for any other key.
+int listOfAltDigit(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::AltModifier || key->key() < Qt::Key_1 || key->key() > Qt::Key_3)
+        return -1;
+    return key->key() - Qt::Key_1;
+}
+
 bool isSearchStartKey(const QString& typed, QChar& out) {
     if (typed.size() != 1)
         return false;
@@ -861,6 +870,14 @@ bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
             continue;
         if (watched == m_grids[i]->viewport() && event->type() == QEvent::Resize) {
             applyColumnWidths(i);
+        } else if ((watched == m_grids[i] || watched == m_search[i]) && event->type() == QEvent::KeyPress &&
+                   listOfAltDigit(static_cast<QKeyEvent*>(event)) >= 0) {
+            // Alt+1/2/3 that reaches a list as a key press (the window's
+            // shortcuts did not take it: under X a window can get the
+            // keyboard without being the active window) still switches the
+            // lists, and no digit is typed into a search box.
+            runAction(QLatin1String(kListActions[listOfAltDigit(static_cast<QKeyEvent*>(event))]));
+            return true;
         } else if (watched == m_grids[i] && event->type() == QEvent::KeyPress) {
             // Typing in a grid starts a search with that character.
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -872,11 +889,6 @@ bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
                 m_search[i]->setCursorPosition(1);
                 return true;
             }
-        } else if (watched == m_search[i] && event->type() == QEvent::ShortcutOverride) {
-            // Alt+digit switches the lists even while a search box has the
-            // focus; the box would otherwise take it as a typed digit.
-            if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier)
-                return true;
         } else if (watched == m_search[i] && event->type() == QEvent::KeyPress) {
             const int k = static_cast<QKeyEvent*>(event)->key();
             if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Down) {

@@ -865,19 +865,35 @@ void MainWindowTest::productOrderReachesTheChooser() {
     QCOMPARE(productListOrder(), QString());
 }
 
-// Alt+1/2/3 switch the lists also while a search box has the focus, and
-// nothing is typed into the box.
+// Alt+1/2/3 switch the lists also while a search box or a grid has the
+// focus, and nothing is typed into the box: in the active window through the
+// actions' shortcuts, and in a window that gets the keyboard without being
+// the active one (under X without a window manager giving it the focus) as
+// plain key presses, which no window shortcut takes.
 void MainWindowTest::altDigitInASearchBoxSwitchesLists_data() {
     QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("inGrid");
+    QTest::addColumn<bool>("active");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("to");
-    QTest::newRow("products, Alt+2") << int(Tfrm_Main::Products) << int(Qt::Key_2) << int(Tfrm_Main::Customers);
-    QTest::newRow("customers, Alt+3") << int(Tfrm_Main::Customers) << int(Qt::Key_3) << int(Tfrm_Main::Documents);
-    QTest::newRow("documents, Alt+1") << int(Tfrm_Main::Documents) << int(Qt::Key_1) << int(Tfrm_Main::Products);
+    QTest::newRow("products box, Alt+2") << int(Tfrm_Main::Products) << false << true << int(Qt::Key_2)
+                                         << int(Tfrm_Main::Customers);
+    QTest::newRow("customers box, Alt+3") << int(Tfrm_Main::Customers) << false << true << int(Qt::Key_3)
+                                          << int(Tfrm_Main::Documents);
+    QTest::newRow("documents box, Alt+1") << int(Tfrm_Main::Documents) << false << true << int(Qt::Key_1)
+                                          << int(Tfrm_Main::Products);
+    QTest::newRow("not active: products box, Alt+2")
+        << int(Tfrm_Main::Products) << false << false << int(Qt::Key_2) << int(Tfrm_Main::Customers);
+    QTest::newRow("not active: customers box, Alt+3")
+        << int(Tfrm_Main::Customers) << false << false << int(Qt::Key_3) << int(Tfrm_Main::Documents);
+    QTest::newRow("not active: documents grid, Alt+1")
+        << int(Tfrm_Main::Documents) << true << false << int(Qt::Key_1) << int(Tfrm_Main::Products);
 }
 
 void MainWindowTest::altDigitInASearchBoxSwitchesLists() {
     QFETCH(int, from);
+    QFETCH(bool, inGrid);
+    QFETCH(bool, active);
     QFETCH(int, key);
     QFETCH(int, to);
     ScriptedDialogs dialogs;
@@ -885,10 +901,17 @@ void MainWindowTest::altDigitInASearchBoxSwitchesLists() {
     QVERIFY(w);
     w->switchToList(from);
     QLineEdit* box = w->searchBox(from);
-    box->setFocus();
-    QVERIFY(box->hasFocus());
+    QWidget* target = inGrid ? static_cast<QWidget*>(w->grid(from)) : box;
+    target->setFocus();
+    QWidget other;
+    if (!active) {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!w->isActiveWindow());
+    }
     // As the keyboard sends it: the digit's text comes with the key.
-    QTest::sendKeyEvent(QTest::KeyAction::Click, box, Qt::Key(key), QString(QChar(u'0' + (key - Qt::Key_0))),
+    QTest::sendKeyEvent(QTest::KeyAction::Click, target, Qt::Key(key), QString(QChar(u'0' + (key - Qt::Key_0))),
                         Qt::AltModifier);
     QCOMPARE(w->currentList(), to);
     QCOMPARE(box->text(), QString());
