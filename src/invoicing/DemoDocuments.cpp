@@ -3,12 +3,12 @@
 #include "common/Database.h"
 #include "core/AppContext.h"
 #include "core/BatchDialogs.h"
-#include "core/DemoData.h"
 #include "core/DemoRandom.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
 #include "invoicing/LineEntry.h"
+#include "masters/DemoMasters.h"
 
 #include <QSqlQuery>
 #include <cmath>

@@ -12,11 +12,11 @@
 #include "masters/ui/Tfrm_UgyfelValaszt.h"
 
 #include "common/Database.h"
-#include "common/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
+#include "core/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
