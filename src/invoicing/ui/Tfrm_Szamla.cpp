@@ -27,7 +27,9 @@
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
+#include <QSignalBlocker>
 #include <QStyle>
+#include <QTextCursor>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -226,7 +228,16 @@ QPlainTextEdit* Tfrm_Szamla::memoField(const QString& field) {
     memo->setTabChangesFocus(true);
     memo->setFixedHeight(memo->fontMetrics().lineSpacing() * 3 + 12);
     m_fields.insert(field, memo);
-    connect(memo, &QPlainTextEdit::textChanged, this, [this, field, memo] {
+    // A memo has no maximum length of its own: a longer text, typed or
+    // pasted, is cut back to the field's width.
+    const int width = m_db.fieldInfo(QStringLiteral("szla"), field).width;
+    connect(memo, &QPlainTextEdit::textChanged, this, [this, field, memo, width] {
+        const QString text = memo->toPlainText();
+        if (width > 0 && text.size() > width) {
+            const QSignalBlocker block(memo);
+            memo->setPlainText(text.left(width));
+            memo->moveCursor(QTextCursor::End);
+        }
         if (!m_showing)
             m_editor->setValue(field, memo->toPlainText());
     });
@@ -741,23 +752,29 @@ void Tfrm_Szamla::editLine() {
     refreshLines(index);
 }
 
+// Each line action ends with the grid showing the lines as they are now:
+// also a refused action may have reloaded them (another workstation changed
+// the document's lines meanwhile).
 void Tfrm_Szamla::deleteLine() {
     const int index = currentLine();
-    if (index < 0 || !m_editor->deleteLine(index))
+    if (index < 0)
         return;
+    m_editor->deleteLine(index);
     refreshLines(std::min(index, m_editor->lineCount() - 1));
 }
 
 void Tfrm_Szamla::moveLine(bool up) {
-    const std::optional<int> moved = m_editor->moveLine(currentLine(), up);
-    if (moved)
-        refreshLines(*moved);
+    const int index = currentLine();
+    const std::optional<int> moved = m_editor->moveLine(index, up);
+    refreshLines(moved.value_or(index));
 }
 
 void Tfrm_Szamla::lineComment() {
     const int index = currentLine();
-    if (index >= 0 && m_editor->editLineComment(index))
-        refreshLines(index);
+    if (index < 0)
+        return;
+    m_editor->editLineComment(index);
+    refreshLines(index);
 }
 
 void Tfrm_Szamla::importLines() {
