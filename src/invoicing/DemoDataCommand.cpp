@@ -33,7 +33,9 @@ QString help() {
                           "több évre elosztva. Ha DIR-ben még nincs adatmappa, előbb létrehozza. Meglévő\n"
                           "adatmappát csak akkor tölt fel, ha abban még nincs ügyfél és termék; ha már\n"
                           "vannak, de bizonylat még nincs, a --documents kapcsolóval csak bizonylatokat\n"
-                          "tölt be. Különben nem változtat rajta, és 1-es kóddal lép ki.\n"
+                          "tölt be. Különben nem változtat rajta, és 1-es kóddal lép ki. Ha meglévő\n"
+                          "adatmappában menet közben hiba történik, az addig betöltött adatok\n"
+                          "megmaradnak (3-as kód).\n"
                           "\n"
                           "Kapcsolók:\n"
                           "  --documents N   a bizonylatok száma (0 … 1000000, alapértelmezés: 1000)\n"
@@ -66,6 +68,7 @@ int runDemoData(const Arguments& parsed) {
     const bool folderExisted = QDir(folder).exists();
     std::optional<QString> failure;
     bool mastersLoaded = false;
+    int documentsMade = 0; // committed so far
     QElapsedTimer clock;
     clock.start();
     try {
@@ -78,13 +81,15 @@ int runDemoData(const Arguments& parsed) {
             fillDemoMasters(db, options);
             mastersLoaded = true;
         }
-        if (docOptions.documents >= 20000)
-            docOptions.progress = [&](int made) {
+        const bool showProgress = docOptions.documents >= 20000;
+        docOptions.progress = [&](int made) {
+            documentsMade = made;
+            if (showProgress)
                 QTextStream(stderr) << "\r" << made << " / " << docOptions.documents << " bizonylat"
                                     << Qt::flush;
-            };
+        };
         fillDemoDocuments(db, docOptions);
-        if (docOptions.progress)
+        if (showProgress)
             QTextStream(stderr) << '\n';
     } catch (const DemoDataError& e) {
         failure = e.text();
@@ -103,6 +108,12 @@ int runDemoData(const Arguments& parsed) {
                 QDir().rmdir(folder);
         }
         printError(*failure);
+        // A folder that was there before keeps what was committed before the
+        // failure: the masters, and the documents of the finished batches.
+        if (!created && (mastersLoaded || documentsMade > 0)) {
+            QTextStream(stderr) << "A parancs félúton megállt; az addig betöltött adatok megmaradtak.\n";
+            return Stopped;
+        }
         return Failed;
     }
     if (mastersLoaded)

@@ -41,13 +41,18 @@ QString newDocumentHelp() {
         "  --customer ID       az ügyfél gépi kódja\n"
         "  --reverse-charge    fordított adózású bizonylat (minden tétel 0 %-os);\n"
         "                      csak ha a beállításokban engedélyezett\n"
-        "  --exchange-rate R   az árfolyam (legalább 1); devizás ügyfélnél kötelező,\n"
+        "  --exchange-rate R   az árfolyam (1 és 1 000 000 között); devizás ügyfélnél kötelező,\n"
         "                      forintos ügyfélnél nem számít\n"
-        "  --user NAME         a bizonylatot kiállító felhasználó (alapértelmezés: rendszergazda)\n"
+        "  --user NAME         a bizonylatot kiállító felhasználó, legfeljebb 15 karakter\n"
+        "                      (alapértelmezés: rendszergazda)\n"
         "  --line CODE:QTY[:NETPRICE]\n"
         "                      egy tétel: cikkszám, mennyiség és nettó egységár; egységár\n"
-        "                      nélkül a termék nettó ára az ügyfél kedvezményével csökkentve.\n"
-        "                      Az áfakulcs a termék áfakulcsa. Tizedesjel: pont vagy vessző.\n"
+        "                      nélkül a termék nettó ára az ügyfél kedvezményével csökkentve\n"
+        "                      (J bizonylaton kedvezmény nélkül), devizás bizonylaton is\n"
+        "                      átváltás nélkül. Az áfakulcs a termék áfakulcsa.\n"
+        "                      Tizedesjel: pont vagy vessző. Egy tétel értéke és a bizonylat\n"
+        "                      összege legfeljebb 1 000 000 000 000, a mennyiség legfeljebb\n"
+        "                      1 000 000 000 lehet (abszolút értékben).\n"
         "\n"
         "Kilépési kódok: 0 siker, 1 a bizonylat nem készült el, 2 hibás parancssor.");
 }
@@ -62,9 +67,12 @@ QString counterDocumentHelp() {
         "\n"
         "Kapcsolók:\n"
         "  --kind K      W számlát érvénytelenítő okirat, J helyesbítő számla (csak számlából)\n"
-        "  --user NAME   a bizonylatot kiállító felhasználó (alapértelmezés: rendszergazda)\n"
+        "  --user NAME   a bizonylatot kiállító felhasználó, legfeljebb 15 karakter\n"
+        "                (alapértelmezés: rendszergazda)\n"
         "\n"
-        "Proformáról nem készül ellenbizonylat.\n"
+        "Proformáról nem készül ellenbizonylat. Egy bizonylatnak egy érvénytelenítő\n"
+        "okirata lehet: ez a bizonylatot sztornózottnak jelöli, és utána ellenbizonylat\n"
+        "nem készül róla; érvénytelenítő okiratról sem készül érvénytelenítő okirat.\n"
         "Kilépési kódok: 0 siker, 1 a bizonylat nem készült el, 2 hibás parancssor.");
 }
 
@@ -135,6 +143,21 @@ std::optional<QString> parseLine(const QString& text, LineArgument& line) {
             return QStringLiteral("az egységár nem szám: \"%1\" (tétel: %2).").arg(parts.at(2), text);
         line.netPrice = *price;
     }
+    // What no document can hold is a mistake of the command line; the VAT
+    // of the product is added (and checked) when the line is written.
+    if (const auto problem = LineValueProblem(line.netPrice.value_or(0), line.quantity, 0))
+        return QStringLiteral("%1 (tétel: %2)").arg(*problem, text);
+    return std::nullopt;
+}
+
+// The issuing user's name fits the documents' field.
+std::optional<QString> userProblem(const Arguments& parsed) {
+    const QString name = parsed.value(QStringLiteral("--user")).trimmed();
+    if (parsed.has(QStringLiteral("--user")) && name.isEmpty())
+        return QStringLiteral("a felhasználó neve üres.");
+    if (const auto problem =
+            TextWidthProblem(QStringLiteral("szla"), QStringLiteral("alkalmazott"), name, QStringLiteral("--user")))
+        return QStringLiteral("a felhasználó neve túl hosszú: %1").arg(*problem);
     return std::nullopt;
 }
 
@@ -200,9 +223,11 @@ int runNewDocument(const Arguments& parsed) {
             return badArguments(
                 command,
                 QStringLiteral("az árfolyam legalább 1 lehet, nem \"%1\".").arg(parsed.value(rateOption)));
+        if (const auto problem = ExchangeRateProblem(*rate))
+            return badArguments(command, *problem);
     }
-    if (parsed.has(userOption) && parsed.value(userOption).trimmed().isEmpty())
-        return badArguments(command, QStringLiteral("a felhasználó neve üres."));
+    if (const auto problem = userProblem(parsed))
+        return badArguments(command, *problem);
 
     std::vector<LineArgument> lineArgs;
     for (const QString& text : parsed.values(lineOption)) {
@@ -278,13 +303,13 @@ int runNewDocument(const Arguments& parsed) {
                 printError(QStringLiteral("Törölt cikkszám: %1").arg(arg.code));
                 return Failed;
             }
-            double net = 0;
-            if (arg.netPrice) {
-                net = *arg.netPrice;
-            } else {
-                const double listNet = varFloat(product->value(QStringLiteral("netto")), 0);
-                net = listNet - listNet * discount / 100.0;
-            }
+            // Without a price of its own the line takes the list price as the
+            // editor's new line does: less the discount, in the document's
+            // currency as it stands.
+            const double net = arg.netPrice
+                                   ? *arg.netPrice
+                                   : listLinePrice(varFloat(product->value(QStringLiteral("netto")), 0), kind,
+                                                   discount);
             lines.push_back({product->value(QStringLiteral("cikkszam")).toString(), net, arg.quantity});
         }
 
@@ -335,8 +360,8 @@ int runCounterDocument(const Arguments& parsed) {
                             QStringLiteral("érvénytelen ellenbizonylat-fajta: \"%1\" (W vagy J lehet).")
                                 .arg(parsed.value(kindOption)));
     const QChar kind = kindText.at(0);
-    if (parsed.has(userOption) && parsed.value(userOption).trimmed().isEmpty())
-        return badArguments(command, QStringLiteral("a felhasználó neve üres."));
+    if (const auto problem = userProblem(parsed))
+        return badArguments(command, *problem);
 
     Database db(QStringLiteral("cli-counter-document"));
     try {

@@ -25,7 +25,8 @@ QString help() {
         "A FILE tételeit a DIR adatmappa KEY gépi kódú bizonylatához fűzi, ahogyan\n"
         "a számla készítés \"Import\" művelete: a cikkszámokat, és ha kérik, mindegyik\n"
         "után a mennyiséget és a nettó egységárat (kedvezmény nélkül). Ismeretlen\n"
-        "cikkszámnál vagy hibás számnál megáll; az addig beolvasott tételek megmaradnak.\n"
+        "cikkszámnál, hibás számnál vagy a bizonylat által nem tárolható összegnél\n"
+        "megáll; az addig beolvasott tételek megmaradnak.\n"
         "\n"
         "Kapcsolók:\n"
         "  --semicolon   soronként egy tétel, az értékek pontosvesszővel elválasztva\n"
@@ -34,8 +35,9 @@ QString help() {
         "  --price       a tételben nettó egységár is van (nélküle az ár 0)\n"
         "\n"
         "A fájl UTF-8 vagy Windows-1250 kódolású szöveg.\n"
-        "Kilépési kódok: 0 minden tétel beolvasva, 1 megállt vagy nem végezhető el,\n"
-        "2 hibás parancssor.");
+        "Kilépési kódok: 0 minden tétel beolvasva, 1 nem végezhető el (semmi nem íródott),\n"
+        "2 hibás parancssor, 3 menet közben megállt (az addig beolvasott tételek\n"
+        "megmaradtak; újrapróbálás előtt a fájlból csak a hátralévő tételeket adja meg).");
 }
 
 int runImportLines(const Arguments& args) {
@@ -75,6 +77,9 @@ int runImportLines(const Arguments& args) {
         const ImportResult result = ImportLines(db, dialogs, doc, text, options);
         QTextStream(stdout)
             << QStringLiteral("%1 tétel hozzáadva a(z) %2 bizonylathoz.").arg(result.added).arg(*key) << '\n';
+        // Lines added before a stop stay: stopped part-way.
+        if (result.stoppedPartWay())
+            return Stopped;
         return result.stopped ? Failed : Success;
     } catch (const DocumentError& e) {
         printError(e.text());

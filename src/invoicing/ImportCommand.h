@@ -3,8 +3,8 @@
 // appends the lines of a line file to a document exactly as the editor's
 // "Import" does. It prints the number of lines added to stdout, messages to
 // stderr. Exit code 0 when the whole file was imported, 1 when the import
-// stopped or was refused (the lines before the stop stay), 2 on a bad
-// command line.
+// was refused or stopped before its first line (nothing written), 2 on a bad
+// command line, 3 when it stopped part-way (the lines before the stop stay).
 #pragma once
 
 #include "core/CommandLine.h"

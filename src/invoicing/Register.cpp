@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 
 #include <QRegularExpression>
+#include <QSqlRecord>
 #include <QSqlQuery>
 #include <QUrlQuery>
 
@@ -32,8 +33,8 @@ std::vector<RegisterListDef> buildLists() {
                  {QStringLiteral("netto"), u8("nettó"), ColumnFormat::Money},
                  {QStringLiteral("afa"), u8("áfa"), ColumnFormat::Money},
                  {QStringLiteral("brutto"), u8("bruttó"), ColumnFormat::Money}};
-    // The name takes the widest share, the code a tenth.
-    p.widths = {0.1, 0.3, 0.09, 0.08, 0.13, 0.13, 0.13};
+    // The code, the name and the category take 0.3, 0.1 and 0.09 of the grid.
+    p.widths = {0.3, 0.1, 0.09, 0.08, 0.13, 0.13, 0.13};
     p.csvName = QStringLiteral("cikkszam.csv");
 
     RegisterListDef& c = lists[CustomersList];
@@ -246,9 +247,13 @@ QString recPosText(int count, int currentRow) {
 
 QStringList documentKindItems(Database& db) {
     QStringList items;
-    QSqlQuery q = db.select(QStringLiteral("SELECT prntip, prntip_nev FROM prntip ORDER BY prntip"));
+    // In table order: the rows as they are stored (Számla, Proforma … as the
+    // folder was made), read whole so that no index orders them.
+    QSqlQuery q = db.select(QStringLiteral("SELECT * FROM prntip"));
+    const int kind = q.record().indexOf(QStringLiteral("prntip"));
+    const int name = q.record().indexOf(QStringLiteral("prntip_nev"));
     while (q.next())
-        items << q.value(0).toString() + QLatin1Char(':') + q.value(1).toString();
+        items << q.value(kind).toString().trimmed() + QLatin1Char(':') + q.value(name).toString().trimmed();
     return items;
 }
 

@@ -434,9 +434,10 @@ void RegisterTest::documentSearch() {
     QFETCH(QString, number);
     QFETCH(QString, kind);
     QFETCH(qint64, expected);
+    // The kinds in table order, as the folder holds them: the invoice first.
     const QStringList items = documentKindItems(db());
-    QCOMPARE(items.first(), QStringLiteral("E:Előlegszámla")); // table order
-    QVERIFY(items.contains(QStringLiteral("S:Számla")));
+    QCOMPARE(items, (QStringList{"S:Számla", "P:Proforma számla", "E:Előlegszámla", "J:Helyesbítő számla",
+                                 "W:Számlát érvénytelenítő okirat", "M:Számla", "V:Módosító számla"}));
     const auto ref = documentSearchResult(item, number);
     if (kind.isEmpty()) {
         QVERIFY(!ref);

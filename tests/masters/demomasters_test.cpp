@@ -61,13 +61,6 @@ bool eanValid(const QString& e) {
     return sum % 10 == 0;
 }
 
-QString roman(int n) {
-    static const char* const r[] = {"I",    "II",    "III", "IV",  "V",    "VI",   "VII",  "VIII",
-                                    "IX",   "X",     "XI",  "XII", "XIII", "XIV",  "XV",   "XVI",
-                                    "XVII", "XVIII", "XIX", "XX",  "XXI",  "XXII", "XXIII"};
-    return QLatin1String(r[n - 1]) + QLatin1Char('.');
-}
-
 // Every row of a table as text, for comparing two folders.
 QStringList dump(Database& db, const QString& table, const QString& order) {
     QStringList rows;
@@ -144,7 +137,7 @@ private Q_SLOTS:
                     q.value(3).toString() + QStringLiteral(": ") + code + QLatin1Char(' ') + town;
                 QVERIFY2(places.contains(code + QLatin1Char('|') + town), qPrintable(what));
                 const QString expected =
-                    town == QLatin1String("Budapest") ? roman(code.mid(1, 2).toInt()) : QString();
+                    town == QLatin1String("Budapest") ? code.mid(1, 2) : QString();
                 budapest += !expected.isEmpty();
                 QCOMPARE(q.value(2).toString(), expected);
             }

@@ -31,8 +31,8 @@ Dialogs::Answer QtDialogs::question3(const QString& caption, const QString& text
 }
 
 std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
-                                            const QString& initial, const QString& mask) {
-    return inputTextBox(parent(), caption, prompt, initial, mask);
+                                            const QString& initial, const QString& mask, Echo echo) {
+    return inputTextBox(parent(), caption, prompt, initial, mask, echo);
 }
 
 std::optional<double> QtDialogs::inputNumber(const QString& caption, const QString& prompt, double initial) {

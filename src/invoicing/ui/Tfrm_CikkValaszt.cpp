@@ -70,9 +70,12 @@ Tfrm_CikkValaszt::Tfrm_CikkValaszt(Database& db, ProductChoiceMode mode, const Q
                                    Dialogs* dialogs)
     : ListWindow(kWindowName, QStringLiteral("Cikkszám választás"), parent, dialogs), m_db(db), m_mode(mode),
       m_customer(customer) {
-    const QString order = productChooserOrderField(sortField);
+    // The order (and its highlighted column) of the main window's product
+    // list unless the caller asks for another.
+    m_orderField = productChooserOrderField(sortField.isEmpty() ? productListOrder() : sortField);
+    m_sortColumn = -1;
     for (int c = 0; c < ColumnCount; ++c)
-        if (order == QLatin1String(kFields[c]))
+        if (m_orderField == QLatin1String(kFields[c]))
             m_sortColumn = c;
 
     m_aElfogad = addListAction(QStringLiteral("aElfogad"), QStringLiteral("Elfogad"));
@@ -155,7 +158,7 @@ QString Tfrm_CikkValaszt::condition() const {
 
 void Tfrm_CikkValaszt::reload(const QString& current) {
     const QString where = condition();
-    const QString order = QLatin1String(kFields[m_sortColumn]);
+    const QString& order = m_orderField;
     try {
         m_count = int(m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM cikkszam WHERE ") + where, 0));
         QSqlQuery q(m_db.sql());
@@ -186,7 +189,7 @@ void Tfrm_CikkValaszt::positionOnPrefix(const QString& text, bool onCode) {
     // The first row (in the list's order) whose sort column, or for the
     // start product whose code, begins with the text; no such row: the
     // cursor stays.
-    const QString field = onCode ? QStringLiteral("cikkszam") : QLatin1String(kFields[m_sortColumn]);
+    const QString field = onCode ? QStringLiteral("cikkszam") : m_orderField;
     QString pattern = text.toUpper();
     pattern.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     pattern.replace(QLatin1Char('%'), QStringLiteral("\\%"));
@@ -195,7 +198,7 @@ void Tfrm_CikkValaszt::positionOnPrefix(const QString& text, bool onCode) {
         const QString code = m_db.queryText(
             QStringLiteral("SELECT cikkszam FROM cikkszam WHERE %1 AND (UPPER(%2) LIKE ? ESCAPE '\\') "
                            "ORDER BY %3, cikkszam LIMIT 1")
-                .arg(condition(), field, QLatin1String(kFields[m_sortColumn])),
+                .arg(condition(), field, m_orderField),
             QString(), {pattern + QLatin1Char('%')});
         if (!code.isEmpty())
             setCurrentCode(code);
@@ -238,6 +241,7 @@ void Tfrm_CikkValaszt::sortByColumn(int column) {
         return;
     const QString current = currentCode();
     m_sortColumn = column;
+    m_orderField = QLatin1String(kFields[column]);
     m_model->setSortColumn(column);
     reload(current);
     searchBox()->setFocus();
@@ -320,9 +324,7 @@ void Tfrm_CikkValaszt::newProduct() {
     std::optional<QString> saved;
     if (m_mode == ProductChoiceMode::Advance) {
         try {
-            const Product item = newAdvanceItem(m_db, app().settings, m_customer);
-            ensureAdvanceItemCodes(m_db, item);
-            saved = editNewAdvanceItem(item);
+            saved = editNewAdvanceItem(newAdvanceItem(m_db, app().settings, m_customer));
         } catch (const DbError& e) {
             dialogs().error(e.text());
             return;
