@@ -13,8 +13,6 @@
 
 namespace orvix {
 
-int compareHungarianUtf8(const void* a, int na, const void* b, int nb);
-
 namespace {
 
 QString textArg(sqlite3_value* v) {

@@ -133,6 +133,12 @@ void registerHungarianFunctions(void* sqliteHandle);
 // sz, ty, zs are letters of their own (Cs after C). Only identical texts compare
 // equal, so equality tests stay exact.
 int compareHungarian(const QString& a, const QString& b);
+// The same comparison on UTF-8 texts, as the collation HU calls it: the result
+// is -1, 0 or 1. Malformed bytes stand for themselves.
+int compareHungarianUtf8(const void* a, int na, const void* b, int nb);
+// The same comparison done the long way (both texts decoded and split into
+// letters whole before comparing); the yardstick of the one above.
+int compareHungarianUtf8Reference(const void* a, int na, const void* b, int nb);
 // Case- and accent-insensitive form of a text (lower case, accents removed),
 // the basis of LIKE and of the search boxes.
 QString foldForSearch(const QString& text);
