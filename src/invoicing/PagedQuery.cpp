@@ -107,6 +107,13 @@ QStringList prefixSeekTexts(const QString& text) {
     return texts;
 }
 
+QString PagedSource::computedExpression(const QString& column) const {
+    for (const auto& [name, expression] : computed)
+        if (name.compare(column, Qt::CaseInsensitive) == 0)
+            return expression;
+    return {};
+}
+
 PagedQuery::PagedQuery(Database& db, PagedSource source, int windowSize)
     : m_db(db), m_source(std::move(source)), m_windowSize(std::max(windowSize, 1)) {}
 
@@ -129,7 +136,10 @@ QString PagedQuery::keyExpr() const {
     return qualified(m_source.key);
 }
 QString PagedQuery::orderExpr() const {
-    return keyOnly() ? keyExpr() : qualified(m_orderField);
+    if (keyOnly())
+        return keyExpr();
+    const QString computed = m_source.computedExpression(m_orderField);
+    return computed.isEmpty() ? qualified(m_orderField) : QLatin1Char('(') + computed + QLatin1Char(')');
 }
 
 std::vector<PagedQuery::Segment> PagedQuery::segments() const {
