@@ -54,7 +54,7 @@ struct PagedRow {
 
 class PagedQuery {
 public:
-    static constexpr int kDefaultWindow = 200;
+    static constexpr int kDefaultWindow = 50;
 
     PagedQuery(Database& db, PagedSource source, int windowSize = kDefaultWindow);
 
@@ -111,6 +111,7 @@ private:
     QString where(const QStringList& conditions) const;
 
     void ensureCounts();
+    bool fewerKeysBelow(const QVariant& key);
     qint64 count(const QStringList& conditions, const QVariantList& params);
     QVector<PagedRow> select(const QStringList& conditions, const QString& orderBy, int limit,
                              const QVariantList& params);
@@ -137,6 +138,9 @@ private:
     bool m_counted = false;
     int m_total = 0;
     int m_nulls = 0;
+    // The smallest and largest key, when the keys are whole numbers.
+    std::optional<std::pair<double, double>> m_keyRange;
+    bool m_keyRangeRead = false;
     QStringList m_fields;
     QHash<int, Window> m_windows;
     quint64 m_clock = 0;

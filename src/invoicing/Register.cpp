@@ -5,6 +5,7 @@
 #include "core/TextUtil.h"
 #include "data/Schema.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrlQuery>
@@ -235,6 +236,10 @@ std::unique_ptr<PagedTableModel> makeListModel(Database& db, int list, const Set
         struct Fields {
             int fizetve = -1, due = -1, storno = -1, konyvelve = -1, kind = -1;
             bool resolved = false;
+            // Today's date, read again after a second (reading the clock
+            // in local time costs more than the rest of the colouring).
+            QDate today;
+            QElapsedTimer todayRead;
         };
         auto fields = std::make_shared<Fields>();
         model->setRowStyle([fields](const PagedRow& row, const PagedTableModel& m) {
@@ -255,7 +260,11 @@ std::unique_ptr<PagedTableModel> makeListModel(Database& db, int list, const Set
             f.storno = text(fields->storno);
             f.konyvelve = text(fields->konyvelve);
             f.kind = text(fields->kind);
-            return documentRowColors(f, QDate::currentDate());
+            if (!fields->todayRead.isValid() || fields->todayRead.elapsed() > 1000) {
+                fields->today = QDate::currentDate();
+                fields->todayRead.start();
+            }
+            return documentRowColors(f, fields->today);
         });
     }
     return model;

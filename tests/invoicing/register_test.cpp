@@ -139,6 +139,7 @@ private Q_SLOTS:
     void softDeleteHidesTheRow();
     void registerIndexesForOldFolders();
     void everyColumnSortsOnAnIndex();
+    void rowColoursFollowTheData();
 };
 
 void RegisterTest::windowsReadTheEngineOrder_data() {
@@ -612,6 +613,31 @@ void RegisterTest::everyColumnSortsOnAnIndex() {
     EnsureRegisterIndexes(db());
     fault = sortsOnIndexes();
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+void RegisterTest::rowColoursFollowTheData() {
+    // The grid asks a row's colours once per cell; after a reload or a new
+    // order each row shows its own document's colours again. Documents 38,
+    // 39 and 40 are a posted proforma, advance invoice and cancelling
+    // document.
+    auto m = makeListModel(db(), DocumentsList, Settings{});
+    m->reload();
+    const auto background = [&](int row) {
+        return m->data(m->index(row, 1), Qt::BackgroundRole).value<QBrush>().color();
+    };
+    const QColor unposted(233, 233, 233), cancelled(255, 238, 221), postedW(217, 255, 236),
+        postedP(255, 225, 255);
+    const int row = m->rowOfKey(40);
+    QCOMPARE(background(row), postedW);
+    db().execSql(QStringLiteral("UPDATE szla SET storno='I' WHERE szla=40"));
+    db().execSql(QStringLiteral("UPDATE szla SET konyvelve='N' WHERE szla=39"));
+    m->reload();
+    QCOMPARE(background(row), cancelled);
+    QCOMPARE(background(m->rowOfKey(39)), unposted);
+    m->setOrder(QStringLiteral("szla"), false);
+    QCOMPARE(background(39), cancelled); // oldest first: the 40th document
+    QCOMPARE(background(38), unposted);
+    QCOMPARE(background(37), postedP);
 }
 
 QTEST_GUILESS_MAIN(RegisterTest)
