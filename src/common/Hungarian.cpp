@@ -268,14 +268,19 @@ constexpr char32_t kTableSize = 0x250;
 
 struct CharEntry {
     Token token;
-    bool lookAhead; // may begin a double letter
+    char32_t lower;
+    bool lookAhead;    // may begin a double letter
+    bool inDouble;     // may be any part of a double letter
 };
 
 struct CharTable {
     std::array<CharEntry, kTableSize> entries;
     CharTable() {
-        for (char32_t c = 0; c < kTableSize; ++c)
-            entries[c] = CharEntry{singleToken(c), startsDoubleLetter(lowerOf(c))};
+        for (char32_t c = 0; c < kTableSize; ++c) {
+            const char32_t lower = lowerOf(c);
+            entries[c] = CharEntry{singleToken(c), lower, startsDoubleLetter(lower),
+                                   startsDoubleLetter(lower) || lower == U's' || lower == U'y' || lower == U'z'};
+        }
     }
 };
 
@@ -309,6 +314,30 @@ inline char32_t decodeOne(const unsigned char* p, int len, int& pos) {
     return c;
 }
 
+// The double letter that the lower-case letters a, b, c begin and its length
+// in letters (0 when none); c only counts after "dz".
+inline int doubleLetterOf(char32_t a, char32_t b, char32_t c, uint32_t& letter) {
+    switch (a) {
+    case U'c': if (b == U's') { letter = L_CS; return 2; } return 0;
+    case U'd':
+        if (b != U'z')
+            return 0;
+        if (c == U's') {
+            letter = L_DZS;
+            return 3;
+        }
+        letter = L_DZ;
+        return 2;
+    case U'g': if (b == U'y') { letter = L_GY; return 2; } return 0;
+    case U'l': if (b == U'y') { letter = L_LY; return 2; } return 0;
+    case U'n': if (b == U'y') { letter = L_NY; return 2; } return 0;
+    case U's': if (b == U'z') { letter = L_SZ; return 2; } return 0;
+    case U't': if (b == U'y') { letter = L_TY; return 2; } return 0;
+    case U'z': if (b == U's') { letter = L_ZS; return 2; } return 0;
+    default: return 0;
+    }
+}
+
 // The tokens of a UTF-8 text, one at a time.
 class TokenReader {
 public:
@@ -326,12 +355,26 @@ public:
             if (m_pos >= m_len)
                 return false;
             const unsigned char b = m_p[m_pos];
-            if (b < 0x80 && !m_table[b].lookAhead) {
-                t = m_table[b].token;
-                ++m_pos;
-                return true;
+            if (b < 0x80) {
+                const CharEntry& e = m_table[b];
+                if (!e.lookAhead) {
+                    t = e.token;
+                    ++m_pos;
+                    return true;
+                }
+                if (asciiLetter(e, t))
+                    return true;
+            } else {
+                const char32_t raw = decodeOne(m_p, m_len, m_pos);
+                if (raw < kTableSize && !m_table[raw].lookAhead) {
+                    t = m_table[raw].token;
+                    return true;
+                }
+                m_buffer[0] = raw;
+                m_ahead = 1;
             }
         }
+        // Characters beyond the table, and letters followed by one.
         char32_t raw;
         if (!peek(0, raw))
             return false;
@@ -367,6 +410,40 @@ public:
     }
 
 private:
+    // A letter that may begin a double letter, when the three bytes after it
+    // are ASCII characters (or the end): decided on the bytes. False (and
+    // nothing read) otherwise.
+    bool asciiLetter(const CharEntry& e, Token& t) {
+        char32_t next[3] = {0, 0, 0};
+        const int rest = std::min(3, m_len - m_pos - 1);
+        for (int k = 0; k < rest; ++k) {
+            const unsigned char b = m_p[m_pos + 1 + k];
+            if (b >= 0x80)
+                return false;
+            next[k] = m_table[b].lower;
+        }
+        uint32_t letter = 0;
+        if (next[0] == e.lower) {
+            const int len = doubleLetterOf(next[0], next[1], next[2], letter);
+            if (len > 0) {
+                t = Token{kLetterBase + letter * 4, 0, e.token.tertiary};
+                m_pendingToken = t;
+                m_pending = true;
+                m_pos += 1 + len;
+                return true;
+            }
+        }
+        const int len = doubleLetterOf(e.lower, next[0], next[1], letter);
+        if (len > 0) {
+            t = Token{kLetterBase + letter * 4, 0, e.token.tertiary};
+            m_pos += len;
+            return true;
+        }
+        t = e.token;
+        ++m_pos;
+        return true;
+    }
+
     // The k-th code point from the current one (k < 4).
     bool peek(int k, char32_t& c) {
         while (m_ahead <= k) {
@@ -420,6 +497,35 @@ private:
     bool m_pending = false;
 };
 
+// The length of the bytes both texts begin with that are split into the same
+// letters in both whatever follows: up to the end of the last character in
+// them that no double letter includes (texts of the index that sort near
+// each other share long beginnings). Only ASCII and well-formed two-byte
+// characters are passed.
+int sharedPrefix(const unsigned char* a, int na, const unsigned char* b, int nb) {
+    const CharEntry* table = charTable().entries.data();
+    const int n = std::min(na, nb);
+    int i = 0, safe = 0;
+    while (i < n && a[i] == b[i]) {
+        const unsigned char c = a[i];
+        if (c < 0x80) {
+            ++i;
+            if (!table[c].inDouble)
+                safe = i;
+            continue;
+        }
+        if (c < 0xC2 || c > 0xDF || i + 1 >= n || a[i + 1] != b[i + 1] || (a[i + 1] & 0xC0) != 0x80)
+            break;
+        const char32_t cp = char32_t(((c & 0x1F) << 6) | (a[i + 1] & 0x3F));
+        i += 2;
+        if (cp < kTableSize && !table[cp].inDouble)
+            safe = i;
+        else if (cp >= kTableSize)
+            break;
+    }
+    return safe;
+}
+
 // Identical texts last: equal letters, accents and case still leave
 // different bytes apart (unnormalised accents), so that only identical texts
 // compare equal.
@@ -452,7 +558,10 @@ int compareHungarianUtf8Reference(const void* a, int na, const void* b, int nb) 
 int compareHungarianUtf8(const void* a, int na, const void* b, int nb) {
     if (na == nb && (na == 0 || std::memcmp(a, b, size_t(na)) == 0))
         return 0;
-    TokenReader ra(a, na), rb(b, nb);
+    const auto* pa = static_cast<const unsigned char*>(a);
+    const auto* pb = static_cast<const unsigned char*>(b);
+    const int skip = sharedPrefix(pa, na, pb, nb);
+    TokenReader ra(pa + skip, na - skip), rb(pb + skip, nb - skip);
     int secondary = 0, tertiary = 0;
     Token ta, tb;
     for (;;) {
