@@ -37,8 +37,8 @@ public:
     void info(const QString&) override {}
     bool question(const QString&, const QString&) override { return true; }
     Answer question3(const QString&, const QString&) override { return Answer::Yes; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString& initial,
-                                     const QString&) override {
+    std::optional<QString> inputText(const QString&, const QString&, const QString& initial, const QString&,
+                                     Echo) override {
         return initial;
     }
     std::optional<double> inputNumber(const QString&, const QString&, double initial) override {

@@ -15,11 +15,12 @@
 // "Orvix_Szamla_Cli demo-data DIR --customers 20000 --products 5000
 // --documents 300000"), which takes several minutes once.
 #include "common/Database.h"
-#include "core/DemoData.h"
 #include "core/Settings.h"
+#include "data/Indexes.h"
 #include "data/Schema.h"
 #include "invoicing/DemoDocuments.h"
 #include "invoicing/Register.h"
+#include "masters/DemoMasters.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -192,8 +193,8 @@ int main(int argc, char** argv) {
             << db.queryInt(QStringLiteral("SELECT COUNT(*) FROM ugyfel"), 0) << " ügyfél\n";
 
         Stopwatch t;
-        EnsureRegisterIndexes(db);
-        out << "EnsureRegisterIndexes: " << QString::number(t.ms(), 'f', 0) << " ms"
+        data::ensureIndexes(db);
+        out << "ensureIndexes: " << QString::number(t.ms(), 'f', 0) << " ms"
             << (useCpuTime ? " (processzoridő)" : "") << "\n";
         out.flush();
 

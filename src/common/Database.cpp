@@ -273,17 +273,19 @@ QSqlQuery& Database::cached(const QString& statement, const QVariantList& params
     return q;
 }
 
-void Database::execSql(const QString& statement, const QVariantList& params) {
+int Database::execSql(const QString& statement, const QVariantList& params) {
     static const QRegularExpression layoutChange(QStringLiteral("^\\s*(ALTER|CREATE|DROP)\\b"),
                                                  QRegularExpression::CaseInsensitiveOption);
     if (layoutChange.match(statement).hasMatch()) {
         m_fieldCache.clear();
         // A layout change ends the prepared statements of the changed table.
         m_cache.clear();
-        run(statement, params);
-        return;
+        return run(statement, params).numRowsAffected();
     }
-    cached(statement, params).finish();
+    QSqlQuery& q = cached(statement, params);
+    const int changed = q.numRowsAffected();
+    q.finish();
+    return changed;
 }
 
 QSqlQuery Database::select(const QString& select, const QVariantList& params) { return run(select, params); }

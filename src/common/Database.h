@@ -65,8 +65,9 @@ public:
     QSqlDatabase sql() const;
 
     // Scratch-query operations. Each runs its own statement to the end and
-    // throws DbError with the engine's text on failure.
-    void execSql(const QString& statement, const QVariantList& params = {});
+    // throws DbError with the engine's text on failure. execSql returns the
+    // number of rows an INSERT, UPDATE or DELETE changed.
+    int execSql(const QString& statement, const QVariantList& params = {});
     qint64 nextId(const QString& field, const QString& table = {});
     qint64 queryInt(const QString& select, qint64 defaultValue, const QVariantList& params = {});
     double queryFloat(const QString& select, double defaultValue, const QVariantList& params = {});

@@ -19,7 +19,7 @@ void BatchDialogs::info(const QString& text) { QTextStream(stderr) << text << '\
 bool BatchDialogs::question(const QString&, const QString& text) { refuse(text); }
 Dialogs::Answer BatchDialogs::question3(const QString&, const QString& text) { refuse(text); }
 std::optional<QString> BatchDialogs::inputText(const QString&, const QString& prompt, const QString&,
-                                               const QString&) {
+                                               const QString&, Echo) {
     refuse(prompt);
 }
 std::optional<double> BatchDialogs::inputNumber(const QString&, const QString& prompt, double) { refuse(prompt); }

@@ -37,6 +37,9 @@ struct NumberAndText {
 class Dialogs {
 public:
     enum class Answer { Yes, No, Cancel };
+    // How the text input shows what is typed: as it is, or hidden behind
+    // placeholder characters (passwords).
+    enum class Echo { Normal, Password };
 
     virtual ~Dialogs() = default;
 
@@ -51,7 +54,8 @@ public:
 
     // Input windows; std::nullopt when cancelled.
     virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
-                                             const QString& initial = {}, const QString& mask = {}) = 0;
+                                             const QString& initial = {}, const QString& mask = {},
+                                             Echo echo = Echo::Normal) = 0;
     virtual std::optional<double> inputNumber(const QString& caption, const QString& prompt, double initial) = 0;
     // Quantity: wholeOnly demands an integer; limit -9999 means no limit.
     virtual std::optional<double> inputQuantity(const QString& caption, const QString& prompt, double initial,

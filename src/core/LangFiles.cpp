@@ -1,7 +1,7 @@
 #include "core/LangFiles.h"
 
 #include "common/Codepage.h"
-#include "printing/InvoiceLabels.h"
+#include "core/InvoiceLabels.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,13 +14,18 @@ namespace {
 
 const QString kSection = QStringLiteral("[lang]");
 
-// The free texts the invoice print uses, with their Hungarian starting values.
+// Every free text the invoice print reads, str1 … str7, with its Hungarian
+// starting value: str7 is the page-number prefix; str5 and str6 have no
+// Hungarian text of their own and start empty.
 const LangRows& startingTexts() {
     static const LangRows rows = {
         {QStringLiteral("str1"), QStringLiteral("egységár")},
         {QStringLiteral("str2"), QStringLiteral("érték")},
         {QStringLiteral("str3"), QStringLiteral("készült")},
         {QStringLiteral("str4"), QStringLiteral("példányban:")},
+        {QStringLiteral("str5"), QString()},
+        {QStringLiteral("str6"), QString()},
+        {QStringLiteral("str7"), QStringLiteral("oldal: ")},
     };
     return rows;
 }

@@ -33,7 +33,7 @@ LangRows parseLangText(const QString& text);
 // rows and the reason in error.
 LangRows loadLangFile(const QString& path, QString* error = nullptr);
 
-// The rows "Generál (frissít)" adds: the starting free texts str1 … str4 and
+// The rows "Generál (frissít)" adds: the free texts str1 … str7 and
 // every translatable label of the invoice layout with its Hungarian caption,
 // each only when its key (compared without regard to case) is not yet there.
 LangRows missingLangRows(const LangRows& rows);

@@ -6,6 +6,7 @@
 #include "core/Dialogs.h"
 
 #include <QDate>
+#include <optional>
 
 namespace orvix {
 
@@ -18,5 +19,14 @@ Period thisMonthPeriod(const QDate& today);
 Period lastMonthPeriod(const QDate& today);
 // 1 January to 31 December of today's year.
 Period thisYearPeriod(const QDate& today);
+
+// What is wrong with a month period as typed ("yyyy.mm" in both fields):
+// the message and the field (0 "tól", 1 "ig"). Nothing when both are a
+// year and a month 01–12.
+struct MonthPeriodProblem {
+    QString message;
+    int field = 0;
+};
+std::optional<MonthPeriodProblem> checkMonthPeriod(const MonthPeriod& period);
 
 } // namespace orvix

@@ -202,10 +202,12 @@ bool changePassword(Database& db, Dialogs& dialogs, const QString& name, const Q
             dialogs.error(kInvalidLoginMessage);
             return false;
         }
-        const std::optional<QString> first = dialogs.inputText(kNewPasswordCaption, kNewPasswordPrompt);
+        const std::optional<QString> first =
+            dialogs.inputText(kNewPasswordCaption, kNewPasswordPrompt, {}, {}, Dialogs::Echo::Password);
         if (!first)
             return false;
-        const std::optional<QString> second = dialogs.inputText(kCaptionConfirm, kNewPasswordAgainPrompt);
+        const std::optional<QString> second =
+            dialogs.inputText(kCaptionConfirm, kNewPasswordAgainPrompt, {}, {}, Dialogs::Echo::Password);
         if (!second)
             return false;
         if (*first != *second) {
@@ -332,25 +334,49 @@ bool saveUser(Database& db, Dialogs& dialogs, const UserEdit& edit) {
     return true;
 }
 
+namespace {
+
+// Why the user may not be deleted: the last user (an empty users table
+// switches the login off) or the last administrator among other users.
+// Empty when it may.
+QString deleteRefusal(Database& db, const StoredUser& u) {
+    const qint64 count = userCount(db);
+    if (count <= 1)
+        return kLastUserMessage;
+    const qint64 admins = administratorCount(db);
+    if (losesLastAdministrator(count, admins, count - 1, admins - (u.rendszergazda ? 1 : 0)))
+        return kLastAdministratorMessage;
+    return {};
+}
+
+} // namespace
+
 bool deleteUser(Database& db, Dialogs& dialogs, const QString& name) {
+    QString refusal;
     try {
         const std::optional<StoredUser> u = loadUser(db, name);
         if (!u)
             return false;
-        const qint64 count = userCount(db);
-        const qint64 admins = administratorCount(db);
-        if (losesLastAdministrator(count, admins, count - 1, admins - (u->rendszergazda ? 1 : 0))) {
-            dialogs.error(kLastAdministratorMessage);
-            return false;
+        refusal = deleteRefusal(db, *u);
+        if (refusal.isEmpty()) {
+            if (!dialogs.question(kCaptionConfirm, kDeleteRowQuestion))
+                return false;
+            // Checked again under the write lock: another workstation may
+            // have deleted users while the question was open.
+            Database::Transaction tx(db);
+            refusal = deleteRefusal(db, *u);
+            if (refusal.isEmpty()) {
+                db.execSql(QStringLiteral("DELETE FROM felhasznalo WHERE felhasznalo = ?"), {u->name});
+                tx.commit();
+                return true;
+            }
         }
-        if (!dialogs.question(kCaptionConfirm, kDeleteRowQuestion))
-            return false;
-        db.execSql(QStringLiteral("DELETE FROM felhasznalo WHERE felhasznalo = ?"), {u->name});
     } catch (const DbError& e) {
         dialogs.error(e.text());
         return false;
     }
-    return true;
+    dialogs.error(refusal);
+    return false;
 }
 
 } // namespace orvix

@@ -36,6 +36,9 @@ inline const QString kPasswordTooLongMessage = QStringLiteral("A jelszó legfelj
 inline const QString kLastAdministratorMessage =
     QStringLiteral("Legalább egy rendszergazdának maradnia kell a felhasználók között, különben senki sem "
                    "kezelheti többé a felhasználókat.");
+inline const QString kLastUserMessage =
+    QStringLiteral("Az utolsó felhasználó nem törölhető: üres felhasználói listával a program belépés nélkül, "
+                   "rendszergazdaként indulna.");
 inline const QString kNoUsersMessage =
     QStringLiteral("A felhasználók listája üres, ezért a belépés rendszergazdaként történik.\n"
                    "Vegye fel a felhasználókat a Felhasználók ablakban!");
@@ -72,8 +75,9 @@ std::optional<CurrentUser> attemptLogin(Database& db, Dialogs& dialogs, const QS
                                         const QString& password,
                                         const QDateTime& now = QDateTime::currentDateTime());
 
-// "Új jelszó": checks the login, asks the new password twice and stores its
-// hash. Cancelling either input changes nothing. True when changed.
+// "Új jelszó": checks the login, asks the new password twice with hidden
+// inputs and stores its hash. Cancelling either input changes nothing. True
+// when changed.
 bool changePassword(Database& db, Dialogs& dialogs, const QString& name, const QString& password);
 
 // The start with login on a folder whose users table is empty: nobody could
@@ -114,8 +118,9 @@ struct UserEdit {
 // administrator. True when stored.
 bool saveUser(Database& db, Dialogs& dialogs, const UserEdit& edit);
 
-// "Töröl": refuses to delete the last administrator while other users stay,
-// asks "Valóban töröljem a sort?" and deletes. True when deleted.
+// "Töröl": refuses to delete the last user (an empty users table would let
+// everybody in as administrator) and the last administrator while other
+// users stay, asks "Valóban töröljem a sort?" and deletes. True when deleted.
 bool deleteUser(Database& db, Dialogs& dialogs, const QString& name);
 
 } // namespace orvix

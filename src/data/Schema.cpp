@@ -23,6 +23,14 @@ const TableDef* findTable(const QString& name) {
     return nullptr;
 }
 
+int fieldWidth(const QString& table, const QString& field) {
+    const TableDef* t = findTable(table);
+    const FieldDef* f = t ? t->field(field) : nullptr;
+    if (!f || (f->type != FieldType::Char && f->type != FieldType::VarChar))
+        return 0;
+    return f->width;
+}
+
 QString typeName(FieldType type) {
     switch (type) {
     case FieldType::AutoInc: return QStringLiteral("AUTOINC");

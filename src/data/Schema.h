@@ -55,6 +55,12 @@ struct TableDef {
 const std::vector<TableDef>& catalogue();
 const TableDef* findTable(const QString& name);
 
+// The width in characters of a text field (CHAR, VARCHAR) of the catalogue:
+// the most a window, a file or the command line may store in it. 0 for a
+// field without a width (numbers, dates, memos) and for a table or field
+// that the catalogue does not hold.
+int fieldWidth(const QString& table, const QString& field);
+
 // Type in the engine's column declaration ("CHAR(15)", "FLOAT" ...).
 QString typeName(FieldType type);
 QString declaredType(const FieldDef& field);

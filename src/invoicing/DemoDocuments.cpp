@@ -3,11 +3,12 @@
 #include "common/Database.h"
 #include "core/AppContext.h"
 #include "core/BatchDialogs.h"
-#include "core/DemoData.h"
 #include "core/DemoRandom.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
+#include "invoicing/LineEntry.h"
+#include "masters/DemoMasters.h"
 
 #include <QSqlQuery>
 #include <cmath>
@@ -115,12 +116,15 @@ private:
         return u;
     }
 
-    std::vector<DocumentLine> linesFor(const DemoCustomer& c, double exchangeRate) {
+    std::vector<DocumentLine> linesFor(const DemoCustomer& c, QChar kind) {
         const int count = 1 + m_rnd.weighted({10, 14, 16, 16, 14, 12, 8, 6, 4});
         std::vector<DocumentLine> lines;
         for (int i = 0; i < count; ++i) {
             const DemoProduct& p = m_products[size_t(m_rnd.below(int(m_products.size())))];
-            const double net = round2(p.net * (1 - c.discount / 100.0) / exchangeRate);
+            // The list price less the discount, as a line without a price of
+            // its own gets it in the editor (unconverted on a foreign-currency
+            // document).
+            const double net = listLinePrice(p.net, kind, c.discount);
             const UnitAmounts unit = UnitAmountsFromNet(net, p.rate);
             DocumentLine l;
             l.productCode = p.code;
@@ -182,7 +186,7 @@ private:
         doc.customer = c.key;
         const double rate = c.currency == kHomeCurrency ? 1.0 : rateOf(c.currency, day, m_rnd);
         doc.exchangeRate = rate;
-        const qint64 key = CreateDocumentWithLines(m_db, m_dialogs, m_settings, user, doc, linesFor(c, rate), day);
+        const qint64 key = CreateDocumentWithLines(m_db, m_dialogs, m_settings, user, doc, linesFor(c, doc.kind), day);
         settle(key, day, user);
         if (doc.kind != kKindInvoice)
             return 1;
@@ -192,7 +196,6 @@ private:
         if (what == 3 && room >= 2) {
             const qint64 cancelling = CopyAsCounterDocument(m_db, m_settings, user, key, kKindCancelling, day);
             postCounter(cancelling, user);
-            m_db.execSql(QStringLiteral("UPDATE szla SET storno = 'I' WHERE szla = ?"), {key});
             m_recentInvoices.pop_back(); // a cancelled invoice gets no credit note
             return 2;
         }

@@ -5,7 +5,6 @@
 #include "core/TextUtil.h"
 #include "data/Schema.h"
 
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -110,14 +109,6 @@ template <typename Body> qint64 withNumber(Database& db, Body body) {
     }
 }
 
-bool numberIndexPresent(Database& db) {
-    if (db.sql().driverName() == QLatin1String("QPSQL"))
-        return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname=?;"), 0,
-                           {kNumberIndex}) > 0;
-    return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index' AND name=?;"), 0,
-                       {kNumberIndex}) > 0;
-}
-
 void checkKind(QChar kind) {
     if (!kind.isLetter() || kind.unicode() > 127)
         throw DocumentError(QStringLiteral("Érvénytelen bizonylatfajta: \"%1\"").arg(kind));
@@ -128,6 +119,11 @@ void checkKind(QChar kind) {
 QVariantMap prepareHeader(Database& db, Dialogs& dialogs, const Settings& s, const CurrentUser& user,
                           const NewDocument& doc, const QDate& today) {
     checkKind(doc.kind);
+    if (const auto problem = TotalsProblem(doc.net, doc.vat, doc.gross))
+        throw DocumentError(*problem);
+    if (doc.exchangeRate)
+        if (const auto problem = ExchangeRateProblem(*doc.exchangeRate))
+            throw DocumentError(*problem);
     if (db.queryInt(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE ugyfel=?;"), 0, {doc.customer}) == 0)
         throw DocumentError(QStringLiteral("Nem létező ügyfél: %1").arg(doc.customer));
 
@@ -227,59 +223,90 @@ QString DocNumberText(qint64 number, QChar kind, const QString& prefix, const QD
            zeroPad(issued.isValid() ? issued.year() : 0, 4);
 }
 
-NumberIndexCheck EnsureNumberIndex(Database& db) {
-    NumberIndexCheck result;
-    // The usual case reads only: no write lock at every start.
-    if (numberIndexPresent(db))
-        return result;
-    // Under the write lock, so that no document slips in between the check
-    // for repeated numbers and the index.
-    Database::Transaction tr(db);
-    if (numberIndexPresent(db)) {
-        tr.commit();
-        return result;
-    }
+// ---- What a document can hold ------------------------------------------------
 
-    QStringList repeated;
-    int count = 0;
-    {
-        QSqlQuery q =
-            db.select(QStringLiteral("SELECT (CASE WHEN prntip='P' THEN 1 ELSE 0 END), szlaszam, COUNT(*) "
-                                     "FROM szla WHERE szlaszam IS NOT NULL GROUP BY 1, 2 "
-                                     "HAVING COUNT(*) > 1 ORDER BY 1, 2;"));
-        while (q.next()) {
-            if (++count > 10)
-                continue;
-            const QString number = zeroPad(q.value(1).toLongLong(), 5);
-            repeated << QStringLiteral("%1%2 (%3 bizonylat)")
-                            .arg(q.value(0).toInt() == 1 ? QStringLiteral("proforma ") : QString(), number)
-                            .arg(q.value(2).toLongLong());
-        }
-    }
-    if (count > 0) {
-        if (count > 10)
-            repeated << QStringLiteral("és még %1").arg(count - 10);
-        result.status = NumberIndexCheck::Duplicates;
-        result.message =
-            QStringLiteral(
-                "Több bizonylatnak azonos a sorszáma, ezért a sorszámok egyediségét őrző index nem "
-                "hozható létre, és két munkahely ugyanazt a sorszámot adhatja ki.\n"
-                "Ismétlődő sorszámok: %1")
-                .arg(repeated.join(QStringLiteral(", ")));
-        return result; // the transaction is rolled back: nothing changed
-    }
+namespace {
 
-    const data::TableDef* szla = data::findTable(QStringLiteral("szla"));
-    for (const data::IndexDef& index : szla->indexes) {
-        if (kNumberIndex != QLatin1String(index.name))
-            continue;
-        data::TableDef only{szla->name, {}, {}, {index}, {}};
-        for (const QString& statement : data::createIndexSql(only))
-            db.execSql(statement);
-    }
-    tr.commit();
-    result.status = NumberIndexCheck::Created;
-    return result;
+// 1000000000000 -> "1 000 000 000 000", as the messages show a bound.
+QString grouped(double bound) {
+    QString digits = QString::number(qint64(bound));
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(' '));
+    return digits;
+}
+
+// A value as typed back to the user: at most 15 significant digits.
+QString shown(double value) {
+    return QString::number(value, 'g', 15);
+}
+
+std::optional<QString> boundProblem(double value, double bound, const QString& what) {
+    if (!std::isfinite(value))
+        return QStringLiteral("%1 nem véges szám.").arg(what);
+    if (std::fabs(value) > bound)
+        return QStringLiteral("%1 (%2) túl nagy: legfeljebb %3 lehet (abszolút értékben).")
+            .arg(what, shown(value), grouped(bound));
+    return std::nullopt;
+}
+
+std::optional<QString> lineValue(double unitGross, double quantity) {
+    if (const auto problem = boundProblem(unitGross, kMaxDocumentAmount, QStringLiteral("A bruttó egységár")))
+        return problem;
+    const double value = unitGross * quantity;
+    if (!std::isfinite(value) || std::fabs(value) > kMaxDocumentAmount)
+        return QStringLiteral("A tétel értéke (%1 × %2) több, mint amennyit egy bizonylat elbír: "
+                              "legfeljebb %3 lehet (abszolút értékben).")
+            .arg(shown(unitGross), shown(quantity), grouped(kMaxDocumentAmount));
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> LineValueProblem(double unitNet, double quantity, double rate) {
+    if (const auto problem = boundProblem(unitNet, kMaxDocumentAmount, QStringLiteral("Az egységár")))
+        return problem;
+    if (const auto problem = boundProblem(quantity, kMaxLineQuantity, QStringLiteral("A mennyiség")))
+        return problem;
+    if (const auto problem = boundProblem(rate, kMaxVatRate, QStringLiteral("Az áfakulcs")))
+        return problem;
+    return lineValue(UnitAmountsFromNet(unitNet, rate).gross, quantity);
+}
+
+std::optional<QString> LineAmountsProblem(double unitNet, double unitVat, double unitGross, double quantity,
+                                          double rate) {
+    if (const auto problem = LineValueProblem(unitNet, quantity, rate))
+        return problem;
+    if (const auto problem = boundProblem(unitVat, kMaxDocumentAmount, QStringLiteral("Az egységnyi áfa")))
+        return problem;
+    return lineValue(unitGross, quantity);
+}
+
+std::optional<QString> TotalsProblem(double net, double vat, double gross) {
+    for (const auto& [value, what] : {std::pair{net, QStringLiteral("A bizonylat nettó összege")},
+                                      std::pair{vat, QStringLiteral("A bizonylat áfája")},
+                                      std::pair{gross, QStringLiteral("A bizonylat bruttó összege")}})
+        if (const auto problem = boundProblem(value, kMaxDocumentAmount, what))
+            return problem;
+    return std::nullopt;
+}
+
+std::optional<QString> ExchangeRateProblem(double rate) {
+    if (!std::isfinite(rate) || rate < 1)
+        return QStringLiteral("Érvénytelen árfolyam: legalább 1 lehet.");
+    if (rate > kMaxExchangeRate)
+        return QStringLiteral("Érvénytelen árfolyam: legfeljebb %1 lehet.").arg(grouped(kMaxExchangeRate));
+    return std::nullopt;
+}
+
+std::optional<QString> TextWidthProblem(const QString& table, const QString& field, const QString& text,
+                                        const QString& caption) {
+    const int width = data::fieldWidth(table, field);
+    if (width <= 0 || text.size() <= width)
+        return std::nullopt;
+    return QStringLiteral("A(z) \"%1\" legfeljebb %2 karakter lehet (most %3).")
+        .arg(caption)
+        .arg(width)
+        .arg(text.size());
 }
 
 // ---- Amounts and VAT bands -------------------------------------------------
@@ -366,10 +393,11 @@ double AskExchangeRate(Database& db, Dialogs& dialogs, const QString& currency, 
                                 QStringLiteral("Add meg az árfolyamot (") + code + QLatin1Char(')'), 1);
         if (!typed)
             return 1;
-        if (std::isfinite(*typed) && *typed >= 1)
+        const std::optional<QString> problem = ExchangeRateProblem(*typed);
+        if (!problem)
             return *typed;
         // Posting refuses such a rate; better say so now.
-        dialogs.error(QStringLiteral("Érvénytelen árfolyam"));
+        dialogs.error(*problem);
     }
 }
 
@@ -432,6 +460,10 @@ qint64 CreateDocumentWithLines(Database& db, Dialogs& dialogs, const Settings& s
                                const std::vector<DocumentLine>& lines, const QDate& today) {
     NewDocument withTotals = doc;
     withTotals.net = withTotals.vat = withTotals.gross = 0;
+    for (const DocumentLine& line : lines)
+        if (const auto problem =
+                LineAmountsProblem(line.unitNet, line.unitVat, line.unitGross, line.quantity, line.vatRate))
+            throw DocumentError(*problem);
     for (const DocumentLine& line : lines) {
         withTotals.net += line.unitNet * line.quantity;
         withTotals.vat += line.unitVat * line.quantity;
@@ -448,6 +480,9 @@ qint64 CreateDocumentWithLines(Database& db, Dialogs& dialogs, const Settings& s
 }
 
 void AddDocumentLine(Database& db, qint64 document, const DocumentLine& line, const QDate& today) {
+    if (const auto problem =
+            LineAmountsProblem(line.unitNet, line.unitVat, line.unitGross, line.quantity, line.vatRate))
+        throw DocumentError(*problem);
     {
         QSqlQuery q = db.select(QStringLiteral("SELECT konyvelve FROM szla WHERE szla=?;"), {document});
         if (!q.next())
@@ -511,6 +546,16 @@ qint64 CopyAsCounterDocument(Database& db, const Settings& settings, const Curre
         }
         h.remove(QStringLiteral("szla"));
         const QString sourceKind = text(h.value(QStringLiteral("prntip")));
+        // A document is cancelled once. Checked under the write lock, so
+        // that two workstations cannot both cancel it.
+        if (kind == kKindCancelling) {
+            if (sourceKind == QString(kKindCancelling))
+                throw DocumentError(kCancelCancellingMessage);
+            if (isYes(text(h.value(QStringLiteral("storno")))) ||
+                db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE eredeti=? AND prntip=?;"), 0,
+                            {source, QString(kKindCancelling)}) > 0)
+                throw DocumentError(kAlreadyCancelledMessage);
+        }
         const QString sourceNumber = DocNumberText(
             varInt(h.value(QStringLiteral("szlaszam")), 0), sourceKind.isEmpty() ? QChar() : sourceKind.at(0),
             text(h.value(QStringLiteral("szlabetu"))), dateOf(h.value(QStringLiteral("dat_kiadva"))));
@@ -551,6 +596,8 @@ qint64 CopyAsCounterDocument(Database& db, const Settings& settings, const Curre
             line[QStringLiteral("db")] = negated(line.value(QStringLiteral("db")));
             insertRow(db, QStringLiteral("szla_sor"), line);
         }
+        if (kind == kKindCancelling)
+            db.execSql(QStringLiteral("UPDATE szla SET storno='I' WHERE szla=?;"), {source});
         return key;
     });
 }

@@ -47,6 +47,12 @@ inline constexpr QChar kKindCancelling = QLatin1Char('W');
 
 inline const QString kHomeCurrency = QStringLiteral("HUF");
 
+// Refusals of a counter-document.
+inline const QString kAlreadyCancelledMessage =
+    QStringLiteral("A bizonylat már sztornózva van, nem készülhet róla újabb érvénytelenítő okirat.");
+inline const QString kCancelCancellingMessage =
+    QStringLiteral("Érvénytelenítő okiratról nem készülhet érvénytelenítő okirat.");
+
 // ---- Numbering -------------------------------------------------------------
 
 // The next free szlaszam of the kind's sequence: proformas ("P") count on
@@ -59,19 +65,37 @@ qint64 NextDocNumber(Database& db, const Settings& settings, QChar kind);
 // SA, 123, S, 2024 -> "SA0000123-S/2024".
 QString DocNumberText(qint64 number, QChar kind, const QString& prefix, const QDate& issued);
 
-// The unique index of the two number sequences, for data folders made before
-// it existed.
-struct NumberIndexCheck {
-    enum Status {
-        Present,   // the index was there already
-        Created,   // it was missing and is now created
-        Duplicates // missing, and documents sharing a number prevent it
-    };
-    Status status = Present;
-    // For Duplicates: the Hungarian warning naming the repeated numbers.
-    QString message;
-};
-NumberIndexCheck EnsureNumberIndex(Database& db);
+// ---- What a document can hold ------------------------------------------------
+
+// The largest amount, in absolute value, that a unit price, a line's value or
+// a document's total may be: twelve whole digits keep every sum of a document
+// exact to the fillér in a double and printable on every form.
+inline constexpr double kMaxDocumentAmount = 1e12;
+// The largest quantity of a line, in absolute value.
+inline constexpr double kMaxLineQuantity = 1e9;
+// The largest VAT rate, in absolute value, in percent.
+inline constexpr double kMaxVatRate = 1000;
+// The highest exchange rate of a document (forints for one unit).
+inline constexpr double kMaxExchangeRate = 1e6;
+
+// The message for a line whose unit net price, quantity or VAT rate a
+// document cannot hold: not a finite number, beyond its bound, or a unit
+// gross or a line value (unit gross × quantity) beyond kMaxDocumentAmount.
+// Nothing when the line fits.
+std::optional<QString> LineValueProblem(double unitNet, double quantity, double rate);
+// The same for a line whose unit amounts are given (net, VAT and gross).
+std::optional<QString> LineAmountsProblem(double unitNet, double unitVat, double unitGross, double quantity,
+                                          double rate);
+// The message for document totals that are not finite or beyond
+// kMaxDocumentAmount; nothing when they fit.
+std::optional<QString> TotalsProblem(double net, double vat, double gross);
+// The message for an exchange rate that is not finite, below 1 or above
+// kMaxExchangeRate; nothing when it fits.
+std::optional<QString> ExchangeRateProblem(double rate);
+// The message for a text longer than the catalogue width of table.field
+// ("A(z) "caption" legfeljebb N karakter lehet."); nothing when it fits.
+std::optional<QString> TextWidthProblem(const QString& table, const QString& field, const QString& text,
+                                        const QString& caption);
 
 // ---- Amounts and VAT bands -------------------------------------------------
 
@@ -117,8 +141,8 @@ PaymentTermsResult PaymentTerms(Database& db, qint64 fiztip);
 // The exchange rate of a currency for a document issued today: 1 for HUF (and
 // for an empty currency); otherwise the rate of today's latest document in
 // that currency, and when there is none (or it holds 1) the rate asked with
-// the number window "Árfolyam". A cancelled window keeps 1; a rate below 1 is
-// refused and asked again.
+// the number window "Árfolyam". A cancelled window keeps 1; a rate below 1
+// or above kMaxExchangeRate is refused and asked again.
 double AskExchangeRate(Database& db, Dialogs& dialogs, const QString& currency, const QDate& today);
 
 // Copies the customer of header["ugyfel"] into the header: name, billing
@@ -182,8 +206,11 @@ void AddDocumentLine(Database& db, qint64 document, const DocumentLine& line,
 // A negated copy of a document as a new document of the kind (a credit note
 // "J" or a cancelling document "W"): the header and every line, quantities
 // and totals negated, numbered in the kind's sequence, referring to the
-// source. Written in one transaction; returns the new key. Throws
-// DocumentError when the source does not exist or the kind is not J or W.
+// source. A cancelling document marks its source cancelled (storno = "I") in
+// the same transaction. Returns the new key. Throws DocumentError when the
+// source does not exist, the kind is not J or W, or a cancelling document is
+// asked for a source that is cancelled already (storno = "I", or it has a
+// cancelling document) or is a cancelling document itself.
 qint64 CopyAsCounterDocument(Database& db, const Settings& settings, const CurrentUser& user, qint64 source,
                              QChar kind, const QDate& today = QDate::currentDate());
 

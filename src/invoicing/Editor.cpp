@@ -296,6 +296,15 @@ std::optional<QString> InvoiceEditor::invalidValue(const QString& field, QVarian
         const std::optional<double> n = tryParseNumber(t);
         if (!n || !std::isfinite(*n))
             return QStringLiteral("A(z) \"%1\" mező értéke nem szám: %2").arg(captionOf(field), t);
+        // Only what a document can hold: a discount is a percentage, a rate
+        // at most kMaxExchangeRate (below 1 posting refuses it), any other
+        // number an amount.
+        if (field == QLatin1String("kedvezmeny") && (*n < 0 || *n > 100))
+            return QStringLiteral("A(z) \"%1\" mező értéke 0 és 100 között lehet.").arg(captionOf(field));
+        if (field == QLatin1String("arfolyam") && std::fabs(*n) > kMaxExchangeRate)
+            return *ExchangeRateProblem(*n);
+        if (std::fabs(*n) > kMaxDocumentAmount)
+            return QStringLiteral("A(z) \"%1\" mező értéke túl nagy: %2").arg(captionOf(field), t);
         value = *n;
         return std::nullopt;
     }
@@ -476,9 +485,12 @@ std::optional<int> InvoiceEditor::addLines(LineEntryUi& ui, int currentIndex) {
             if (!r.made)
                 break;
             afterLineChange(r.setsNeta);
-            if (r.saved) {
-                last = indexOfLine(r.lineNumber);
-                currentCode = m_lines[size_t(*last)].cikkszam;
+            // The line just made may already be gone (another workstation
+            // deleted it): the chooser then starts where it was.
+            const int made = r.saved ? indexOfLine(r.lineNumber) : -1;
+            if (made >= 0) {
+                last = made;
+                currentCode = m_lines[size_t(made)].cikkszam;
             }
         }
     } catch (const DocumentError& e) {
@@ -489,16 +501,32 @@ std::optional<int> InvoiceEditor::addLines(LineEntryUi& ui, int currentIndex) {
     return last;
 }
 
+bool InvoiceEditor::lineUnchanged(int index) {
+    const EditorLine& shown = m_lines[size_t(index)];
+    QSqlQuery q = m_db.select(
+        QStringLiteral("SELECT cikkszam, cikkszam_nev FROM szla_sor WHERE szla=? AND sor=?;"), {m_key, shown.sor});
+    return q.next() && varText(q.value(0)) == shown.cikkszam && varText(q.value(1)).trimmed() == shown.name;
+}
+
+void InvoiceEditor::checkLinesUnchanged(std::initializer_list<int> indexes) {
+    for (int index : indexes)
+        if (!lineUnchanged(index))
+            throw DocumentError(kLineGoneMessage);
+}
+
 bool InvoiceEditor::editLine(LineEntryUi& ui, int index) {
     if (posted() || index < 0 || index >= lineCount() || !saveHeader())
         return false;
     try {
+        checkLinesUnchanged({index});
         const LineEntryResult r =
             EditLine(m_db, m_dialogs, ui, m_settings, lineDocument(), m_lines[size_t(index)].sor);
         if (r.made)
             afterLineChange(r.setsNeta);
         return r.saved;
     } catch (const DocumentError& e) {
+        // The line may have gone meanwhile: show what is stored.
+        loadLines();
         m_dialogs.error(e.text());
     } catch (const DbError& e) {
         m_dialogs.error(e.text());
@@ -513,6 +541,8 @@ bool InvoiceEditor::deleteLine(int index) {
         return false;
     try {
         Database::Transaction tr(m_db);
+        // Under the write lock: the line deleted is the one shown.
+        checkLinesUnchanged({index});
         m_db.execSql(QStringLiteral("DELETE FROM szla_sor WHERE (szla=?) AND (sor=?);"),
                      {m_key, m_lines[size_t(index)].sor});
         // The lines after it close the gap: the k-th line gets number k.
@@ -529,6 +559,10 @@ bool InvoiceEditor::deleteLine(int index) {
                              {k, m_key, numbers.at(k - 1)});
         RecomputeTotals(m_db, m_key);
         tr.commit();
+    } catch (const DocumentError& e) {
+        loadLines();
+        m_dialogs.error(e.text());
+        return false;
     } catch (const DbError& e) {
         m_dialogs.error(e.text());
         return false;
@@ -545,6 +579,8 @@ std::optional<int> InvoiceEditor::moveLine(int index, bool up) {
     const int m = m_lines[size_t(other)].sor;
     try {
         Database::Transaction tr(m_db);
+        // Under the write lock: the two lines swapped are the ones shown.
+        checkLinesUnchanged({index, other});
         if (m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor WHERE szla=? AND sor=?;"), 0,
                           {m_key, kSwapLineNumber}) > 0)
             throw DbError(QStringLiteral("A %1. sor foglalt, a sorok nem cserélhetők.").arg(kSwapLineNumber));
@@ -554,31 +590,45 @@ std::optional<int> InvoiceEditor::moveLine(int index, bool up) {
         m_db.execSql(QStringLiteral("UPDATE szla_sor SET sor=? WHERE szla=? AND sor=?;"),
                      {n, m_key, kSwapLineNumber});
         tr.commit();
+    } catch (const DocumentError& e) {
+        loadLines();
+        m_dialogs.error(e.text());
+        return std::nullopt;
     } catch (const DbError& e) {
         m_dialogs.error(e.text());
         return std::nullopt;
     }
     loadLines();
-    return indexOfLine(m);
+    const int moved = indexOfLine(m);
+    if (moved < 0)
+        return std::nullopt;
+    return moved;
 }
 
 bool InvoiceEditor::editLineComment(int index) {
     if (posted() || index < 0 || index >= lineCount())
         return false;
-    const EditorLine& line = m_lines[size_t(index)];
+    const EditorLine line = m_lines[size_t(index)];
     const std::optional<QString> typed = m_dialogs.inputText(
         QStringLiteral("Megjegyzés"), QStringLiteral("Add meg a megjegyzést"), line.megjegyzes);
     if (!typed)
         return false;
-    if (typed->size() > 255) {
-        m_dialogs.error(kLineSaveRefused + QStringLiteral("\nA megjegyzés legfeljebb 255 karakter lehet."));
+    if (const auto problem = TextWidthProblem(QStringLiteral("szla_sor"), QStringLiteral("megjegyzes"), *typed,
+                                              QStringLiteral("Megjegyzés"))) {
+        m_dialogs.error(kLineSaveRefused + QLatin1Char('\n') + *problem);
         return false;
     }
     try {
         Database::Transaction tr(m_db);
+        // Under the write lock: the comment goes to the line it was asked for.
+        checkLinesUnchanged({index});
         m_db.execSql(QStringLiteral("UPDATE szla_sor SET megjegyzes=? WHERE szla=? AND sor=?;"),
                      {*typed, m_key, line.sor});
         tr.commit();
+    } catch (const DocumentError& e) {
+        loadLines();
+        m_dialogs.error(e.text());
+        return false;
     } catch (const DbError& e) {
         m_dialogs.error(kLineSaveRefused + QLatin1Char('\n') + e.text());
         return false;

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QVariantMap>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -177,6 +178,12 @@ private:
     void loadLines();
     void storeTotals();
     std::optional<QString> invalidValue(const QString& field, QVariant& value) const;
+    // The stored line at the number of the shown line index still is that
+    // line (another workstation may have deleted or renumbered the lines).
+    bool lineUnchanged(int index);
+    // Throws DocumentError (kLineGoneMessage) when one of the shown lines
+    // changed meanwhile.
+    void checkLinesUnchanged(std::initializer_list<int> indexes);
     LineDocument lineDocument() const;
     void afterLineChange(bool setsNeta);
 

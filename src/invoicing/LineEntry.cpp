@@ -49,15 +49,30 @@ void markNeta(Database& db, qint64 document) {
 
 // A refused save: the message, the row is not written, the totals are
 // computed again from what is stored.
-void refusedSave(Database& db, Dialogs& dialogs, qint64 document, const DbError& e) {
-    dialogs.error(kLineSaveRefused + QLatin1Char('\n') + e.text());
+void refusedSave(Database& db, Dialogs& dialogs, qint64 document, const QString& reason) {
+    dialogs.error(kLineSaveRefused + QLatin1Char('\n') + reason);
     try {
         Database::Transaction tr(db);
         RecomputeTotals(db, document);
         tr.commit();
     } catch (const DbError&) {
         // The message above already tells the user that the engine refuses.
+    } catch (const DocumentError&) {
+        // Totals out of bounds were stored before; the lines stay as they are.
     }
+}
+
+// What a line about to be written cannot hold: its price, quantity and rate,
+// its name and its comment.
+std::optional<QString> lineProblem(double price, double quantity, double rate, const QString& name,
+                                   const QString& comment) {
+    if (const auto problem = LineValueProblem(price, quantity, rate))
+        return problem;
+    if (const auto problem = TextWidthProblem(QStringLiteral("szla_sor"), QStringLiteral("cikkszam_nev"), name,
+                                              QStringLiteral("Termék / szolgáltatás neve")))
+        return problem;
+    return TextWidthProblem(QStringLiteral("szla_sor"), QStringLiteral("megjegyzes"), comment,
+                            QStringLiteral("Megjegyzés"));
 }
 
 } // namespace
@@ -114,13 +129,22 @@ QString lineType(LineVariant variant, const ProductChoiceResult& product) {
     return QStringLiteral("N");
 }
 
-LineAmounts lineAmounts(LineVariant variant, double price, double rate, bool exempt) {
+double listLinePrice(double listNet, QChar kind, double documentDiscount) {
+    const double discount = lineDiscount(LineVariant::New, kind, documentDiscount);
+    return listNet - listNet * discount / 100.0;
+}
+
+LineAmounts lineAmounts(LineVariant variant, double price, double rate, const QString& tmFlag) {
+    const bool exempt = tmFlag == QLatin1String("I");
     LineAmounts a;
     a.unit = UnitAmountsFromNet(price, rate);
     a.bands = SplitIntoBands(a.unit, rate, exempt);
     // An exempt product carries its net in tm even outside band 0.
     if (exempt)
         a.bands.tm = price;
+    // An imported line fills band 0 only for a product marked "N".
+    if (variant == LineVariant::Imported && !exempt && tmFlag != QLatin1String("N"))
+        a.bands.netto0 = a.bands.afa0 = a.bands.brutto0 = 0;
     if (variant == LineVariant::Edited) {
         BandAmounts& b = a.bands;
         for (double* v : {&b.netto0, &b.afa0, &b.brutto0, &b.netto12, &b.afa12, &b.brutto12, &b.netto25,
@@ -145,6 +169,9 @@ DocumentTotals RecomputeTotals(Database& db, qint64 document) {
             t.brutto = varFloat(q.value(2), 0);
         }
     }
+    // A sum a document cannot hold is refused before it is stored.
+    if (const auto problem = TotalsProblem(t.netto, t.afa, t.brutto))
+        throw DocumentError(*problem);
     db.execSql(QStringLiteral("UPDATE szla SET netto=?, afa=?, brutto=? WHERE szla=?;"),
                {t.netto, t.afa, t.brutto, document});
     return t;
@@ -216,14 +243,19 @@ LineEntryResult EnterNewLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, co
 
     // 7.-9. The line after the last one, with the totals.
     result.made = true;
-    const LineAmounts amounts = lineAmounts(LineVariant::New, price, rate, product->exempt);
+    const double stored = lineQuantity(LineVariant::New, doc.kind, *product, quantity);
+    if (const auto problem = lineProblem(price, stored, rate, name, comment)) {
+        refusedSave(db, dialogs, doc.key, *problem);
+        return result;
+    }
+    const LineAmounts amounts = lineAmounts(LineVariant::New, price, rate, product->tm);
     QVariantMap row;
     row[QStringLiteral("szla")] = doc.key;
     row[QStringLiteral("tipus")] = lineType(LineVariant::New, *product);
     row[QStringLiteral("cikkszam")] = product->cikkszam;
     row[QStringLiteral("cikkszam_nev")] = name;
     row[QStringLiteral("afakulcs")] = rate;
-    row[QStringLiteral("db")] = lineQuantity(LineVariant::New, doc.kind, *product, quantity);
+    row[QStringLiteral("db")] = stored;
     row[QStringLiteral("mert")] = product->mert;
     row[QStringLiteral("vtsz")] = product->vtsz;
     row[QStringLiteral("eloleg")] = product->eloleg;
@@ -248,7 +280,10 @@ LineEntryResult EnterNewLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, co
         result.lineNumber = number;
     } catch (const DbError& e) {
         result.setsNeta = false;
-        refusedSave(db, dialogs, doc.key, e);
+        refusedSave(db, dialogs, doc.key, e.text());
+    } catch (const DocumentError& e) {
+        result.setsNeta = false;
+        refusedSave(db, dialogs, doc.key, e.text());
     }
     return result;
 }
@@ -262,7 +297,7 @@ LineEntryResult EditLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, const 
         QSqlQuery q = db.select(QStringLiteral("SELECT * FROM szla_sor WHERE szla=? AND sor=?;"),
                                 {doc.key, lineNumber});
         if (!q.next())
-            return result;
+            throw DocumentError(kLineGoneMessage);
         line = RowMap(q);
     }
 
@@ -294,18 +329,28 @@ LineEntryResult EditLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, const 
     }
 
     result.made = true;
-    const LineAmounts amounts = lineAmounts(LineVariant::Edited, price, rate, product->exempt);
+    const double stored = lineQuantity(LineVariant::Edited, doc.kind, *product, typed->number);
+    if (const auto problem =
+            lineProblem(price, stored, rate, typed->text1, varText(line.value(QStringLiteral("megjegyzes"))))) {
+        refusedSave(db, dialogs, doc.key, *problem);
+        return result;
+    }
+    const LineAmounts amounts = lineAmounts(LineVariant::Edited, price, rate, product->tm);
     QVariantMap row;
     row[QStringLiteral("cikkszam")] = product->cikkszam;
     row[QStringLiteral("cikkszam_nev")] = typed->text1;
     row[QStringLiteral("afakulcs")] = rate;
-    row[QStringLiteral("db")] = lineQuantity(LineVariant::Edited, doc.kind, *product, typed->number);
+    row[QStringLiteral("db")] = stored;
     row[QStringLiteral("mert")] = product->mert;
     row[QStringLiteral("vtsz")] = product->vtsz;
     row[QStringLiteral("tipus")] = lineType(LineVariant::Edited, *product);
     putAmounts(row, amounts);
     try {
         Database::Transaction tr(db);
+        // The line may have gone while the dialogs were open.
+        if (db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor WHERE szla=? AND sor=?;"), 0,
+                        {doc.key, lineNumber}) == 0)
+            throw DocumentError(kLineGoneMessage);
         UpdateRow(db, QStringLiteral("szla_sor"), row, QStringLiteral("szla=? AND sor=?"),
                   {doc.key, lineNumber});
         if (product->neta == QLatin1String("I")) {
@@ -318,13 +363,16 @@ LineEntryResult EditLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, const 
         result.lineNumber = lineNumber;
     } catch (const DbError& e) {
         result.setsNeta = false;
-        refusedSave(db, dialogs, doc.key, e);
+        refusedSave(db, dialogs, doc.key, e.text());
+    } catch (const DocumentError& e) {
+        result.setsNeta = false;
+        refusedSave(db, dialogs, doc.key, e.text());
     }
     return result;
 }
 
 bool ImportLine(Database& db, Dialogs& dialogs, const LineDocument& doc, int lineNumber, const QString& code,
-                double price, double quantity, const QDate& today) {
+                double price, double quantity, const QDate& today, UnitAmounts* written) {
     refuseIfPosted(doc);
     const std::optional<ProductChoiceResult> product = LookupProduct(db, code);
     if (!product) {
@@ -332,6 +380,8 @@ bool ImportLine(Database& db, Dialogs& dialogs, const LineDocument& doc, int lin
         return false;
     }
     const double rate = lineRate(LineVariant::Imported, doc, *product);
+    if (const auto problem = LineValueProblem(price, quantity, rate))
+        throw DocumentError(QStringLiteral("%1 (cikkszám: %2)").arg(*problem, code));
     QVariantMap row;
     row[QStringLiteral("szla")] = doc.key;
     row[QStringLiteral("sor")] = lineNumber;
@@ -347,8 +397,11 @@ bool ImportLine(Database& db, Dialogs& dialogs, const LineDocument& doc, int lin
     row[QStringLiteral("kulonb_szer_szab")] = product->kulonb_szer_szab;
     row[QStringLiteral("datum")] = today;
     row[QStringLiteral("megjegyzes")] = QString();
-    putAmounts(row, lineAmounts(LineVariant::Imported, price, rate, product->exempt));
+    const LineAmounts amounts = lineAmounts(LineVariant::Imported, price, rate, product->tm);
+    putAmounts(row, amounts);
     InsertRow(db, QStringLiteral("szla_sor"), row);
+    if (written)
+        *written = amounts.unit;
     return true;
 }
 

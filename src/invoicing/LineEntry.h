@@ -81,15 +81,24 @@ double lineQuantity(LineVariant variant, QChar kind, const ProductChoiceResult& 
 // Tipus: "E" for an advance item, else "N"; always "N" for an imported line.
 QString lineType(LineVariant variant, const ProductChoiceResult& product);
 
+// The unit net price of a line that takes the product's list price: the
+// list net price less the document's discount (none on J, W and E
+// documents). It is the document's price as it stands, also on a
+// foreign-currency document: no exchange rate converts it.
+double listLinePrice(double listNet, QChar kind, double documentDiscount);
+
 // Unit amounts and VAT bands of a line at price P and rate R: egysar = netto =
 // P, afa = R/100 × P, brutto = (R/100 + 1) × P; the bands of an edited line
-// rounded to two decimals (halves to even). An exempt product carries its net
-// in tm and fills no band 0.
+// rounded to two decimals (halves to even). tmFlag is the product's tm flag
+// as stored: "I" (exempt) carries the net in tm and fills no band 0. An
+// imported line fills band 0 only when the flag is exactly "N", so a product
+// with an empty flag leaves band 0 and tm at 0 there; on a new or an edited
+// line an empty flag is simply not exempt.
 struct LineAmounts {
     UnitAmounts unit;
     BandAmounts bands;
 };
-LineAmounts lineAmounts(LineVariant variant, double price, double rate, bool exempt);
+LineAmounts lineAmounts(LineVariant variant, double price, double rate, const QString& tmFlag);
 
 // ---- Totals -------------------------------------------------------------------
 
@@ -107,6 +116,10 @@ DocumentTotals RecomputeTotals(Database& db, qint64 document);
 
 inline const QString kLineSaveRefused = QStringLiteral("Érvénytelen adat megadás");
 inline const QString kPostedDocumentMessage = QStringLiteral("Könyvelt bizonylat nem módosítható.");
+// A line that another workstation deleted or renumbered meanwhile.
+inline const QString kLineGoneMessage =
+    QStringLiteral("A bizonylat sorait közben egy másik munkahelyen megváltoztatták; a sorok újra "
+                   "betöltődtek. Kérem, ismételje meg a műveletet.");
 inline QString unknownProductMessage(const QString& code) {
     return QStringLiteral("Nem létező cikkszám: ") + code;
 }
@@ -127,15 +140,20 @@ LineEntryResult EnterNewLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, co
                              const LineDocument& doc, const QString& currentCode);
 
 // "Szerkeszt": rewrites line lineNumber with the chosen product, the quantity
-// and name entered and the price. made is false when cancelled.
+// and name entered and the price. made is false when cancelled. Throws
+// DocumentError (kLineGoneMessage) when the document has no such line (any
+// more).
 LineEntryResult EditLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, const Settings& settings,
                          const LineDocument& doc, int lineNumber);
 
 // One imported line: the product of exactly this code, price P (no
 // discount), quantity Q, as line lineNumber. Written in the caller's
 // transaction; the totals are the caller's. False after "Nem létező
-// cikkszám: " + code. Throws DbError.
+// cikkszám: " + code. Throws DbError, and DocumentError (nothing written)
+// for a price, quantity or line value a document cannot hold. written, when
+// given, gets the unit amounts stored.
 bool ImportLine(Database& db, Dialogs& dialogs, const LineDocument& doc, int lineNumber, const QString& code,
-                double price, double quantity, const QDate& today = QDate::currentDate());
+                double price, double quantity, const QDate& today = QDate::currentDate(),
+                UnitAmounts* written = nullptr);
 
 } // namespace orvix

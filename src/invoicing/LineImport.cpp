@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QStringList>
 
 #include <cmath>
@@ -97,6 +98,16 @@ ImportResult ImportLines(Database& db, Dialogs& dialogs, const LineDocument& doc
     Database::Transaction tr(db);
     int number =
         int(db.queryInt(QStringLiteral("SELECT MAX(sor) FROM szla_sor WHERE szla=?;"), 0, {doc.key}));
+    // The document's sums as the lines come, so that the line that would
+    // take them beyond what a document holds stops the import.
+    DocumentTotals totals;
+    {
+        QSqlQuery q = db.select(
+            QStringLiteral("SELECT SUM(netto*db), SUM(afa*db), SUM(brutto*db) FROM szla_sor WHERE szla=?;"),
+            {doc.key});
+        if (q.next())
+            totals = {varFloat(q.value(0), 0), varFloat(q.value(1), 0), varFloat(q.value(2), 0)};
+    }
     for (const RawRecord& record : records) {
         // Quotes around a code (as some programs write them) fold to blanks.
         const QString code = foldCode(record.code).trimmed();
@@ -126,7 +137,25 @@ ImportResult ImportLines(Database& db, Dialogs& dialogs, const LineDocument& doc
             stop(unknownProductMessage(code));
             break;
         }
-        ImportLine(db, dialogs, doc, ++number, code, price, quantity, today);
+        // Each line in a savepoint of its own: a line the document cannot
+        // hold leaves nothing behind.
+        Database::Transaction line(db);
+        UnitAmounts unit;
+        try {
+            ImportLine(db, dialogs, doc, number + 1, code, price, quantity, today, &unit);
+        } catch (const DocumentError& e) {
+            stop(e.text());
+            break;
+        }
+        const DocumentTotals next{totals.netto + unit.net * quantity, totals.afa + unit.vat * quantity,
+                                  totals.brutto + unit.gross * quantity};
+        if (const auto problem = TotalsProblem(next.netto, next.afa, next.brutto)) {
+            stop(QStringLiteral("%1 (cikkszám: %2)").arg(*problem, code));
+            break;
+        }
+        line.commit();
+        totals = next;
+        ++number;
         ++result.added;
         if (progress)
             progress(result.added);

@@ -6,9 +6,10 @@
 //
 // The lines are appended after the document's last line through the import
 // variant of the line entry, in one transaction with the header totals. An
-// unknown product code or a value that is no number stops the import with a
-// message: the lines read before it stay. A program killed in the middle
-// leaves the document as it was before the import.
+// unknown product code, a value that is no number, or a price, quantity or
+// sum that a document cannot hold stops the import with a message: the lines
+// read before it stay. A program killed in the middle leaves the document as
+// it was before the import.
 #pragma once
 
 #include <QDate>
@@ -32,6 +33,9 @@ struct ImportResult {
     int added = 0;        // lines added
     bool stopped = false; // stopped at a bad record (the message was shown)
     QString message;      // the message of the stop
+
+    // Stopped after some lines were added: those stay.
+    bool stoppedPartWay() const { return stopped && added > 0; }
 };
 
 // Reads the records of text and appends one line for each. progress, when

@@ -2,6 +2,7 @@
 
 #include "core/Locale.h"
 #include "core/TextUtil.h"
+#include "invoicing/Documents.h"
 
 namespace orvix {
 
@@ -83,6 +84,10 @@ double PriceEntry::result(bool netPage) const {
     if (netPage)
         return readNumber(m_netText);
     return safeDivide(readNumber(m_grossText), m_rate / 100.0 + 1.0);
+}
+
+std::optional<QString> PriceEntry::resultProblem(bool netPage) const {
+    return LineValueProblem(result(netPage), 1, m_rate);
 }
 
 } // namespace orvix

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace orvix {
 
@@ -39,6 +40,9 @@ public:
     // "OK": the net price of the page the dialog stands on. A box that is not
     // a number counts as 0.
     double result(bool netPage) const;
+    // Why "OK" cannot take that price (a price whose gross a document cannot
+    // hold); nothing when it can.
+    std::optional<QString> resultProblem(bool netPage) const;
 
     // What the boxes hold, as the dialog reads them.
     static double readNumber(const QString& text);

@@ -59,7 +59,8 @@ ProductChoiceResult productChoiceFromQuery(const QSqlQuery& q) {
     r.cikkszam = varText(fieldOf(q, "cikkszam"));
     r.cikkszam_nev = textOf(q, "cikkszam_nev");
     r.cikkszam_nev2 = textOf(q, "cikkszam_nev2");
-    r.exempt = isYes(textOf(q, "tm"));
+    r.tm = textOf(q, "tm");
+    r.exempt = isYes(r.tm);
     r.kozv_szolgaltatas = flagOf(q, "kozv_szolgaltatas");
     r.neta = flagOf(q, "neta");
     r.kulonb_szer_szab = int(varInt(fieldOf(q, "kulonb_szer_szab")));
@@ -107,7 +108,24 @@ QString productChooserOrderField(const QString& field) {
     for (const char* f : kChooserFields)
         if (field.compare(QLatin1String(f), Qt::CaseInsensitive) == 0)
             return QLatin1String(f);
+    if (field.compare(QLatin1String("afa"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("afa");
     return QStringLiteral("cikkszam");
+}
+
+namespace {
+QString& productListOrderField() {
+    static QString field;
+    return field;
+}
+} // namespace
+
+void setProductListOrder(const QString& field) {
+    productListOrderField() = field;
+}
+
+QString productListOrder() {
+    return productListOrderField();
 }
 
 // ---- Advance items ------------------------------------------------------------
@@ -140,19 +158,6 @@ Product newAdvanceItem(Database& db, const Settings& settings, qint64 customer) 
     p.eloleg = true;
     p.ugyfel = customer;
     return p;
-}
-
-void ensureAdvanceItemCodes(Database& db, const Product& item) {
-    Database::Transaction tr(db);
-    if (!item.kategoria.isEmpty() &&
-        db.queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria WHERE kategoria=?;"), 0,
-                    {item.kategoria}) == 0)
-        db.execSql(QStringLiteral("INSERT INTO kategoria (kategoria, kategoria_nev) VALUES (?, ?);"),
-                   {item.kategoria, QStringLiteral("Előleg")});
-    if (!item.mert.isEmpty() &&
-        db.queryInt(QStringLiteral("SELECT COUNT(*) FROM mert WHERE mert=?;"), 0, {item.mert}) == 0)
-        db.execSql(QStringLiteral("INSERT INTO mert (mert) VALUES (?);"), {item.mert});
-    tr.commit();
 }
 
 // ---- Detailed search ----------------------------------------------------------

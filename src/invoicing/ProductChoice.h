@@ -31,6 +31,7 @@ struct ProductChoiceResult {
     QString cikkszam_nev;                 // name
     QString cikkszam_nev2;                // second name
     bool exempt = false;                  // tm = "I"
+    QString tm = QStringLiteral("N");     // the tm flag as stored (may be empty)
     QString kozv_szolgaltatas = QStringLiteral("N");
     QString neta = QStringLiteral("N");
     int kulonb_szer_szab = 0;
@@ -65,9 +66,16 @@ QString productSearchCondition(const QString& text);
 // The chooser's whole condition: the use's filter and the search condition.
 QString productChooserCondition(ProductChoiceMode mode, qint64 customer, const QString& searchText);
 
-// The fields the chooser may be ordered by (its columns): anything else
+// The fields the chooser may be ordered by (its columns, and the VAT amount
+// by which the main window's product list may be ordered): anything else
 // orders by the code.
 QString productChooserOrderField(const QString& field);
+
+// The order of the main window's product list: the field it is sorted by
+// (empty: the code). The main window keeps it up to date; a product chooser
+// opens in that order with that column highlighted.
+void setProductListOrder(const QString& field);
+QString productListOrder();
 
 // ---- Advance items ------------------------------------------------------------
 
@@ -78,11 +86,9 @@ QString advanceItemCode(quint32 value);
 QString newAdvanceItemCode(Database& db);
 // The new advance item of a customer as the product window starts it: name
 // "Előleg", category "ELOLEG", unit "Db" (the spelling the unit table already
-// has), prices 0, the default VAT rate.
+// has), prices 0, the default VAT rate. Writes nothing: saving the item adds
+// a missing category or unit with it (saveProduct).
 Product newAdvanceItem(Database& db, const Settings& settings, qint64 customer);
-// The category and unit a new advance item names, added to their tables when
-// missing, so that the product window accepts the item.
-void ensureAdvanceItemCodes(Database& db, const Product& item);
 
 // ---- Detailed search ("Termék keresése") ----------------------------------------
 

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSqlRecord>
 #include <QSqlQuery>
 #include <QUrlQuery>
 
@@ -33,8 +34,8 @@ std::vector<RegisterListDef> buildLists() {
                  {QStringLiteral("netto"), u8("nettó"), ColumnFormat::Money},
                  {QStringLiteral("afa"), u8("áfa"), ColumnFormat::Money},
                  {QStringLiteral("brutto"), u8("bruttó"), ColumnFormat::Money}};
-    // The name takes the widest share, the code a tenth.
-    p.widths = {0.1, 0.3, 0.09, 0.08, 0.13, 0.13, 0.13};
+    // The code, the name and the category take 0.3, 0.1 and 0.09 of the grid.
+    p.widths = {0.3, 0.1, 0.09, 0.08, 0.13, 0.13, 0.13};
     p.csvName = QStringLiteral("cikkszam.csv");
 
     RegisterListDef& c = lists[CustomersList];
@@ -276,9 +277,13 @@ QString recPosText(int count, int currentRow) {
 
 QStringList documentKindItems(Database& db) {
     QStringList items;
-    QSqlQuery q = db.select(QStringLiteral("SELECT prntip, prntip_nev FROM prntip ORDER BY prntip"));
+    // In table order: the rows as they are stored (Számla, Proforma … as the
+    // folder was made), read whole so that no index orders them.
+    QSqlQuery q = db.select(QStringLiteral("SELECT * FROM prntip"));
+    const int kind = q.record().indexOf(QStringLiteral("prntip"));
+    const int name = q.record().indexOf(QStringLiteral("prntip_nev"));
     while (q.next())
-        items << q.value(0).toString() + QLatin1Char(':') + q.value(1).toString();
+        items << q.value(kind).toString().trimmed() + QLatin1Char(':') + q.value(name).toString().trimmed();
     return items;
 }
 
@@ -479,21 +484,6 @@ std::optional<Right> requiredRight(const QString& name) {
     if (write.contains(name))
         return Right::Write;
     return std::nullopt;
-}
-
-void EnsureRegisterIndexes(Database& db) {
-    for (const int list : {ProductsList, CustomersList, DocumentsList}) {
-        const data::TableDef& t = tableOf(list);
-        for (const data::IndexDef& i : t.indexes) {
-            // Unique indexes guard data and are checked where they are made.
-            if (i.unique)
-                continue;
-            db.execSql(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3%4)")
-                           .arg(QLatin1String(i.name), QLatin1String(t.name),
-                                QLatin1String(i.expression ? i.expression : i.field),
-                                i.descending ? QStringLiteral(" DESC") : QString()));
-        }
-    }
 }
 
 } // namespace orvix

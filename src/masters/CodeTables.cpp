@@ -16,16 +16,6 @@ namespace {
 const QString kIncome = QStringLiteral("Bevétel");
 const QString kExpense = QStringLiteral("Kiadás");
 
-// The bank account of a currency: a Hungarian account (digits, with or
-// without hyphens) is checked; an IBAN or other foreign form is taken as it is.
-CheckResult checkCurrencyAccount(const QString& text) {
-    for (const QChar c : text) {
-        if (!(c.isDigit() || c == QLatin1Char('-') || c.isSpace()))
-            return {};
-    }
-    return checkBankAccount(text);
-}
-
 bool isProtectedCashType(const QVariant& code) {
     const QString c = varText(code).trimmed().toUpper();
     return c == QLatin1String("B") || c == QLatin1String("V");
@@ -219,7 +209,7 @@ CodeTableWindowDesc currencies() {
     EditFieldDesc code = keyFld(QStringLiteral("Devizanem"), "vat");
     code.upperCase = true;
     EditFieldDesc account = fld(QStringLiteral("bankszámla"), "bankszamla");
-    account.check = &checkCurrencyAccount;
+    account.check = &checkBankAccount;
     d.fields = {code, account};
     return {CodeTableId::Currencies,
             QStringLiteral("Devizanemek"),

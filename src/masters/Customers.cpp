@@ -3,16 +3,17 @@
 #include "common/Database.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
+#include "core/FieldLimits.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
 #include "core/Users.h"
-#include "data/Schema.h"
 #include "masters/CodeTables.h"
 #include "masters/Validation.h"
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <cmath>
+#include <tuple>
 #include <utility>
 
 namespace orvix {
@@ -51,10 +52,32 @@ std::vector<std::pair<QString, QString*>> textFields(Customer& c) {
     return f;
 }
 
-int catalogueWidth(const QString& table, const QString& field) {
-    const data::TableDef* t = data::findTable(table);
-    const data::FieldDef* f = t ? t->field(field) : nullptr;
-    return f ? f->width : 0;
+// The caption of a customer field in the customer window.
+QString fieldCaption(const QString& field) {
+    static const QHash<QString, QString> captions = {
+        {QStringLiteral("ugyfel_nev"), QStringLiteral("Ügyfél")},
+        {QStringLiteral("kapcsolat"), QStringLiteral("kapcsolattartó")},
+        {QStringLiteral("adoszam"), QStringLiteral("adószám")},
+        {QStringLiteral("kozadoszam"), QStringLiteral("közösségi adószám")},
+        {QStringLiteral("bankszamla"), QStringLiteral("bankszámlaszám")},
+        {QStringLiteral("engedelyszam"), QStringLiteral("engedélyszám")},
+        {QStringLiteral("vat"), QStringLiteral("devizanem")},
+        {QStringLiteral("irsz"), QStringLiteral("Irsz.")},
+        {QStringLiteral("varos"), QStringLiteral("Település")},
+        {QStringLiteral("cim"), QStringLiteral("Közterület")},
+        {QStringLiteral("kozterulet"), QStringLiteral("Közterület jellege")},
+        {QStringLiteral("kerulet"), QStringLiteral("Kerület")},
+        {QStringLiteral("hazszam"), QStringLiteral("Házszám")},
+        {QStringLiteral("epulet"), QStringLiteral("Épület")},
+        {QStringLiteral("lepcsohaz"), QStringLiteral("Lépcsőház")},
+        {QStringLiteral("szint"), QStringLiteral("Szint")},
+        {QStringLiteral("ajto"), QStringLiteral("Ajtó")}};
+    for (const auto& [prefix, block] : {std::pair{QStringLiteral("szla_"), QStringLiteral("Számlázási cím")},
+                                        std::pair{QStringLiteral("cim_"), QStringLiteral("Posta cím")}}) {
+        if (field.startsWith(prefix))
+            return block + QStringLiteral(", ") + captions.value(field.mid(prefix.size()), field);
+    }
+    return captions.value(field, field);
 }
 
 QString text(const QSqlQuery& q, const QSqlRecord& r, const char* field) {
@@ -101,15 +124,6 @@ CheckResult postcodeCheck(const QString& postcode) {
 // upper case: the stored and the shown form of one value compare equal.
 QString compactIdentifier(const QString& text) {
     return removeSpaces(text).remove(QLatin1Char('-')).toUpper();
-}
-
-// The stored forms of the identifiers: the tax number and a well-formed bank
-// account as digits only, the EU tax number without spaces in upper case.
-QString storedBankAccount(const QString& text) {
-    const QString digits = digitsOnly(text);
-    if (compactIdentifier(text) == digits && (digits.size() == 16 || digits.size() == 24))
-        return digits;
-    return text.trimmed();
 }
 
 } // namespace
@@ -165,16 +179,10 @@ QString townOfPostcode(Database& db, const QString& postcode) {
 }
 
 QString budapestDistrict(const QString& postcode) {
-    static const char* const roman[] = {"I",    "II",    "III", "IV",  "V",    "VI",   "VII",  "VIII",
-                                        "IX",   "X",     "XI",  "XII", "XIII", "XIV",  "XV",   "XVI",
-                                        "XVII", "XVIII", "XIX", "XX",  "XXI",  "XXII", "XXIII"};
     const QString code = postcode.trimmed();
-    if (code.size() != 4 || !code.startsWith(QLatin1Char('1')) || digitsOnly(code) != code)
+    if (code.size() < 3 || !code.startsWith(QLatin1Char('1')))
         return {};
-    const int district = code.mid(1, 2).toInt();
-    if (district < 1 || district > 23)
-        return {};
-    return QLatin1String(roman[district - 1]) + QLatin1Char('.');
+    return code.mid(1, 2);
 }
 
 std::optional<TownFill> fillTownFromPostcode(Database& db, const QString& postcode,
@@ -200,11 +208,9 @@ SaveResult saveCustomer(Database& db, Dialogs& dialogs, Customer& c, const std::
 
     if (c.ugyfel_nev.isEmpty())
         return refuse(dialogs, QStringLiteral("Adja meg az ügyfél nevét!"), QStringLiteral("ugyfel_nev"));
-    if (!std::isfinite(c.kedvezmeny) || c.kedvezmeny < 0 || c.kedvezmeny > 100) {
-        if (!stored || stored->kedvezmeny != c.kedvezmeny)
-            return refuse(dialogs, QStringLiteral("A kedvezmény 0 és 100 % között lehet."),
-                          QStringLiteral("kedvezmeny"));
-    }
+    if (const QString problem = percentProblem(c.kedvezmeny, 0, 100, QStringLiteral("kedvezmény %"));
+        !problem.isEmpty() && (!stored || stored->kedvezmeny != c.kedvezmeny))
+        return refuse(dialogs, problem, QStringLiteral("kedvezmeny"));
     if (c.ugyfelkod < 0)
         return refuse(dialogs, QStringLiteral("Az ügyfélkód nem lehet negatív."),
                       QStringLiteral("ugyfelkod"));
@@ -237,18 +243,14 @@ SaveResult saveCustomer(Database& db, Dialogs& dialogs, Customer& c, const std::
         if (unchanged)
             *id.value = *id.old; // kept in the form it is stored in
     }
-    if (checkTaxNumber(c.adoszam).level != CheckLevel::Error)
-        c.adoszam = normalizeTaxNumber(c.adoszam);
-    if (checkEuTaxNumber(c.kozadoszam).level != CheckLevel::Error)
-        c.kozadoszam = normalizeEuTaxNumber(c.kozadoszam);
-    c.bankszamla = storedBankAccount(c.bankszamla);
+    c.adoszam = normalizeTaxNumber(c.adoszam);
+    c.kozadoszam = normalizeEuTaxNumber(c.kozadoszam);
+    c.bankszamla = normalizeBankAccount(c.bankszamla);
 
     for (auto& [field, member] : textFields(c)) {
-        const int width = catalogueWidth(kCustomerTable, field);
-        if (width > 0 && member->size() > width)
-            return refuse(dialogs,
-                          QStringLiteral("A mező legfeljebb %1 karakter lehet: %2").arg(width).arg(*member),
-                          field);
+        if (const QString problem = textLengthProblem(kCustomerTable, field, *member, fieldCaption(field));
+            !problem.isEmpty())
+            return refuse(dialogs, problem, field);
     }
 
     QStringList fields;
@@ -417,13 +419,23 @@ std::optional<AddressProblem> checkDeliveryAddress(const DeliveryAddress& a) {
 }
 
 SaveResult saveDeliveryAddress(Database& db, Dialogs& dialogs, DeliveryAddress& a) {
-    a.nev = a.nev.trimmed().left(kAddressNameWidth);
-    a.irsz = a.irsz.trimmed().left(kAddressPostcodeWidth);
-    a.varos = a.varos.trimmed().left(kAddressTownWidth);
-    a.cim = a.cim.trimmed().left(kAddressStreetWidth);
+    a.nev = a.nev.trimmed();
+    a.irsz = a.irsz.trimmed();
+    a.varos = a.varos.trimmed();
+    a.cim = a.cim.trimmed();
     if (const auto problem = checkDeliveryAddress(a)) {
         dialogs.error(problem->message);
         return {false, problem->field};
+    }
+    for (const auto& [field, value, caption, width] :
+         {std::tuple{QStringLiteral("nev"), a.nev, QStringLiteral("név"), kAddressNameWidth},
+          std::tuple{QStringLiteral("irsz"), a.irsz, QStringLiteral("irsz."), kAddressPostcodeWidth},
+          std::tuple{QStringLiteral("varos"), a.varos, QStringLiteral("város"), kAddressTownWidth},
+          std::tuple{QStringLiteral("cim"), a.cim, QStringLiteral("cím"), kAddressStreetWidth}}) {
+        if (value.size() > width)
+            return refuse(dialogs,
+                          QStringLiteral("A(z) \"%1\" mező legfeljebb %2 karakter lehet.").arg(caption).arg(width),
+                          field);
     }
     if (!passesCheck(dialogs, postcodeCheck(a.irsz)))
         return {false, QStringLiteral("irsz")};

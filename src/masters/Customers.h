@@ -82,9 +82,9 @@ std::optional<Customer> loadCustomer(Database& db, qint64 ugyfel);
 // The town of a postcode from the postcode table; empty when unknown.
 QString townOfPostcode(Database& db, const QString& postcode);
 
-// The Budapest district of a postcode 1xxx as a Roman numeral with a point
-// ("1138" -> "XIII."), from its 2nd and 3rd digits; empty for any other
-// postcode or a number that is not a district (1 to 23).
+// The district a postcode starting with "1" (Budapest) gives: its 2nd and
+// 3rd characters ("1138" -> "13"), the form other programs read from the
+// district fields. Empty for any other postcode.
 QString budapestDistrict(const QString& postcode);
 
 // What leaving a postcode field fills in. A town that was typed in (neither
@@ -142,12 +142,6 @@ CustomerListQuery customerChooserCountQuery(const QString& text);
 
 // ---- Further delivery addresses ---------------------------------------------
 
-// What the address window enters and shows of the `ugyfel_cim` fields.
-inline constexpr int kAddressNameWidth = 50;
-inline constexpr int kAddressPostcodeWidth = 5;
-inline constexpr int kAddressTownWidth = 25;
-inline constexpr int kAddressStreetWidth = 50;
-
 struct DeliveryAddress {
     qint64 ugyfel_cim = 0; // 0 until saved
     qint64 ugyfel = 0;
@@ -156,6 +150,13 @@ struct DeliveryAddress {
     QString varos;
     QString cim;
 };
+
+// What the address window enters and shows of the `ugyfel_cim` fields (the
+// table's own fields are wider).
+inline constexpr int kAddressNameWidth = 50;
+inline constexpr int kAddressPostcodeWidth = 5;
+inline constexpr int kAddressTownWidth = 25;
+inline constexpr int kAddressStreetWidth = 50;
 
 // The address grid's columns, in order: nev, irsz, varos, cim.
 QStringList deliveryAddressFields();
@@ -176,8 +177,9 @@ struct AddressProblem {
 };
 std::optional<AddressProblem> checkDeliveryAddress(const DeliveryAddress& address);
 
-// "OK" of "Szállítási cím": the four checks in order, then a question on a
-// postcode that is not a Hungarian one, then insert or update.
+// "OK" of "Szállítási cím": the four checks in order, a text longer than its
+// field is refused, then a question on a postcode that is not a Hungarian
+// one, then insert or update.
 SaveResult saveDeliveryAddress(Database& db, Dialogs& dialogs, DeliveryAddress& address);
 
 // A new address of the customer with `nev` = the customer's name (the start

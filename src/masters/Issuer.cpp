@@ -2,6 +2,7 @@
 
 #include "common/Database.h"
 #include "core/Dialogs.h"
+#include "core/FieldLimits.h"
 #include "core/TextUtil.h"
 
 #include <QStringList>
@@ -68,11 +69,14 @@ Issuer loadIssuer(Database& db) {
     QStringList names;
     for (const IssuerField& f : issuerFields())
         names << f.field;
-    QSqlQuery q = db.select(QStringLiteral("SELECT %1 FROM tulajdonos;").arg(names.join(QLatin1Char(','))));
+    QSqlQuery q = db.select(
+        QStringLiteral("SELECT tulajdonos AS row_key, %1 FROM tulajdonos;").arg(names.join(QLatin1Char(','))));
     Issuer issuer;
     issuer.exists = q.next();
+    if (issuer.exists)
+        issuer.key = q.value(0);
     for (int i = 0; i < names.size(); ++i)
-        issuer.values.insert(names.at(i), issuer.exists ? varText(q.value(i)).trimmed() : QString());
+        issuer.values.insert(names.at(i), issuer.exists ? varText(q.value(i + 1)).trimmed() : QString());
     return issuer;
 }
 
@@ -114,24 +118,26 @@ bool saveIssuer(Database& db, Dialogs& dialogs, const Issuer& stored, const QMap
         return refuse(kIssuerNameMissingMessage);
     try {
         for (const IssuerField& f : issuerFields()) {
-            const int width = db.fieldInfo(QStringLiteral("tulajdonos"), f.field).width;
             const QString v = values.value(f.field);
-            if (width > 0 && v.size() > width && v != stored.value(f.field))
-                return refuse(QStringLiteral("„%1” legfeljebb %2 karakter lehet.").arg(f.caption).arg(width));
+            const QString problem = textLengthProblem(QStringLiteral("tulajdonos"), f.field, v, f.caption);
+            if (!problem.isEmpty() && v != stored.value(f.field))
+                return refuse(problem);
         }
 
         static const Check checks[] = {{"irsz", &checkPostcode},
                                        {"adoszam", &checkTaxNumber},
                                        {"kozadoszam", &checkEuTaxNumber},
-                                       {"bankszamlaszam", &checkBankAccount}};
+                                       {"bankszamlaszam", &checkBankAccount},
+                                       {"iban", &checkIban}};
         std::vector<CheckResult> warnings;
         for (const Check& c : checks) {
             const QString field = QLatin1String(c.field);
-            const bool unchanged = values.value(field) == stored.value(field);
+            const bool unchanged = stored.exists && values.value(field) == stored.value(field);
             const CheckResult r = relaxForStoredValue(c.check(values.value(field)), unchanged);
             if (r.isError())
                 return refuse(r.message);
-            if (r.level == CheckLevel::Warning)
+            // A doubtful value kept as it was stored was confirmed then.
+            if (r.level == CheckLevel::Warning && !unchanged)
                 warnings.push_back(r);
         }
         // A Hungarian EU tax number repeats the first eight digits of the tax number.
@@ -149,26 +155,38 @@ bool saveIssuer(Database& db, Dialogs& dialogs, const Issuer& stored, const QMap
             fields << it.key();
             params << it.value();
         }
-        Database::Transaction tr(db);
-        if (stored.exists) {
-            QStringList sets;
-            for (const QString& f : fields)
-                sets << f + QStringLiteral("=?");
-            // An empty name is bound as an empty text, not as a null.
-            const QString oldName = stored.value(QStringLiteral("tulajdonos"));
-            params << (oldName.isEmpty() ? QVariant(QStringLiteral("")) : QVariant(oldName));
-            db.execSql(QStringLiteral("UPDATE tulajdonos SET %1 WHERE COALESCE(TRIM(tulajdonos),'')=?;")
-                           .arg(sets.join(QLatin1Char(','))),
-                       params);
-        } else {
-            QStringList marks;
-            for (int i = 0; i < fields.size(); ++i)
-                marks << QStringLiteral("?");
-            db.execSql(QStringLiteral("INSERT INTO tulajdonos (%1) VALUES (%2);")
-                           .arg(fields.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                       params);
-        }
-        tr.commit();
+        // The write runs in its own scope: no message is shown while the
+        // write lock is held.
+        const bool written = [&] {
+            Database::Transaction tr(db);
+            if (stored.exists) {
+                QStringList sets;
+                for (const QString& f : fields)
+                    sets << f + QStringLiteral("=?");
+                // The row is found by its key exactly as it was read.
+                QString where = QStringLiteral("tulajdonos IS NULL");
+                if (!stored.key.isNull()) {
+                    where = QStringLiteral("tulajdonos=?");
+                    params << stored.key;
+                }
+                const int changedRows = db.execSql(
+                    QStringLiteral("UPDATE tulajdonos SET %1 WHERE %2;").arg(sets.join(QLatin1Char(',')), where),
+                    params);
+                if (changedRows != 1)
+                    return false; // rolled back
+            } else {
+                QStringList marks;
+                for (int i = 0; i < fields.size(); ++i)
+                    marks << QStringLiteral("?");
+                db.execSql(QStringLiteral("INSERT INTO tulajdonos (%1) VALUES (%2);")
+                               .arg(fields.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                           params);
+            }
+            tr.commit();
+            return true;
+        }();
+        if (!written)
+            return refuse(kIssuerRowGoneMessage);
         return true;
     } catch (const DbError& e) {
         return refuse(e.text());

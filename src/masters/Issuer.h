@@ -6,6 +6,7 @@
 #include "masters/Validation.h"
 
 #include <QMap>
+#include <QVariant>
 #include <QString>
 #include <vector>
 
@@ -30,8 +31,13 @@ inline const QString kIssuerNameMissingMessage = QStringLiteral("A tulajdonos ne
 inline const QString kIssuerEuMismatchMessage =
     QStringLiteral("A közösségi adószám nem egyezik az adószám első nyolc számjegyével.");
 
+inline const QString kIssuerRowGoneMessage =
+    QStringLiteral("A tulajdonos adatai közben megváltoztak vagy törlődtek (más munkaállomáson). Zárja be az "
+                   "ablakot, és nyissa meg újra!");
+
 struct Issuer {
     bool exists = false;           // the table holds the row
+    QVariant key;                  // the row's key `tulajdonos` exactly as stored
     QMap<QString, QString> values; // every field of issuerFields(), texts trimmed
     QString value(const QString& field) const { return values.value(field); }
 };
@@ -50,10 +56,12 @@ bool fitsIssuerMask(const IssuerField& field, const QString& value);
 // trimmed.
 QString storedIssuerValue(const IssuerField& field, const QString& typed);
 
-// Saves the edited values when they differ from `stored`. Errors show
-// "Hiba az adatok mentése során" with the reason on the next line and store
-// nothing; warnings (and the check errors of values left as they were stored)
-// ask "Mégis elmenti?". True when the window may close.
+// Saves the edited values when they differ from `stored`, updating the row
+// found by its key as it was loaded. Errors show "Hiba az adatok mentése
+// során" with the reason on the next line and store nothing; an update that
+// finds no row (changed or removed at another workstation meanwhile) is such
+// an error. Doubtful values that were changed ask "Mégis menti?". True when
+// the window may close.
 bool saveIssuer(Database& db, Dialogs& dialogs, const Issuer& stored, const QMap<QString, QString>& edited);
 
 } // namespace orvix

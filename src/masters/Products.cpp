@@ -2,14 +2,14 @@
 
 #include "common/Database.h"
 #include "core/Dialogs.h"
+#include "core/FieldLimits.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
-#include "data/Schema.h"
 #include "masters/CodeTables.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <cmath>
+#include <QHash>
 #include <utility>
 #include <vector>
 
@@ -32,10 +32,20 @@ std::vector<std::pair<QString, QString*>> textFields(Product& p) {
             {QStringLiteral("ean"), &p.ean}};
 }
 
-int catalogueWidth(const QString& field) {
-    const data::TableDef* t = data::findTable(kProductTable);
-    const data::FieldDef* f = t ? t->field(field) : nullptr;
-    return f ? f->width : 0;
+// The caption of a product field in the product window.
+QString fieldCaption(const QString& field) {
+    static const QHash<QString, QString> captions = {
+        {QStringLiteral("cikkszam"), QStringLiteral("cikkszám")},
+        {QStringLiteral("cikkszam_nev"), QStringLiteral("megnevezés")},
+        {QStringLiteral("cikkszam_nev2"), QStringLiteral("megnevezés második sora")},
+        {QStringLiteral("szarmazas"), QStringLiteral("származás")},
+        {QStringLiteral("kategoria"), QStringLiteral("kategória")},
+        {QStringLiteral("mert"), QStringLiteral("mértékegység")},
+        {QStringLiteral("megjegyzes"), QStringLiteral("megjegyzés")},
+        {QStringLiteral("vtsz"), QStringLiteral("vtsz")},
+        {QStringLiteral("gariido"), QStringLiteral("garanciaidő")},
+        {QStringLiteral("ean"), QStringLiteral("EAN, vagy termékszám")}};
+    return captions.value(field, field);
 }
 
 SaveResult refuse(Dialogs& dialogs, const QString& reason, const QString& field) {
@@ -110,12 +120,13 @@ Prices pricesFromGross(double brutto, double afakulcs) {
 
 void settlePrices(Product& p, bool grossBased) {
     if (p.tm) {
+        // The net price as leaving the gross price gives it, then the exempt
+        // product's gross price is its net price.
+        if (grossBased)
+            p.netto = pricesFromGross(p.brutto, p.afakulcs).netto;
         p.afakulcs = 0;
         p.afa = 0;
-        if (grossBased)
-            p.netto = p.brutto;
-        else
-            p.brutto = p.netto;
+        p.brutto = p.netto;
         return;
     }
     const Prices prices =
@@ -155,32 +166,36 @@ SaveResult saveProduct(Database& db, Dialogs& dialogs, Product& p, const std::op
     if (p.cikkszam_nev.isEmpty())
         return refuse(dialogs, QStringLiteral("Adja meg a megnevezést!"), QStringLiteral("cikkszam_nev"));
     for (auto& [field, member] : textFields(p)) {
-        const int width = catalogueWidth(field);
-        if (width > 0 && member->size() > width && (isNew || field != QLatin1String("cikkszam")))
-            return refuse(dialogs,
-                          QStringLiteral("A mező legfeljebb %1 karakter lehet: %2").arg(width).arg(*member),
-                          field);
+        if (!isNew && field == QLatin1String("cikkszam"))
+            continue;
+        if (const QString problem = textLengthProblem(kProductTable, field, *member, fieldCaption(field));
+            !problem.isEmpty())
+            return refuse(dialogs, problem, field);
     }
-    if (!std::isfinite(p.afakulcs) || p.afakulcs < 0 || p.afakulcs > 100)
-        return refuse(dialogs, QStringLiteral("Az áfakulcs 0 és 100 között lehet."),
-                      QStringLiteral("afakulcs"));
-    if (!std::isfinite(p.netto) || !std::isfinite(p.brutto))
-        return refuse(dialogs, QStringLiteral("Az ár nem szám."),
-                      grossBased ? QStringLiteral("brutto") : QStringLiteral("netto"));
+    if (const QString problem = percentProblem(p.afakulcs, 0, 100, QStringLiteral("áfakulcs"));
+        !problem.isEmpty())
+        return refuse(dialogs, problem, QStringLiteral("afakulcs"));
 
-    // Code-table values typed into the window; unchanged old values pass.
+    // Code-table values typed into the window; unchanged old values pass. A
+    // new advance item brings its own category and unit, which are added to
+    // their tables together with the item (and only then).
     const std::pair<QString, QString Product::*> codes[] = {
         {QStringLiteral("szarmazas"), &Product::szarmazas},
         {QStringLiteral("kategoria"), &Product::kategoria},
         {QStringLiteral("mert"), &Product::mert}};
+    QStringList codesToAdd;
     try {
         for (const auto& [table, member] : codes) {
             if (stored && (*stored).*member == p.*member)
                 continue;
-            if (!codeTableHas(db, table, p.*member)) {
-                dialogs.error(kInvalidDataMessage);
-                return {false, table};
+            if (codeTableHas(db, table, p.*member))
+                continue;
+            if (isNew && p.eloleg && table != QLatin1String("szarmazas")) {
+                codesToAdd << table;
+                continue;
             }
+            dialogs.error(kInvalidDataMessage);
+            return {false, table};
         }
     } catch (const DbError& e) {
         return refuse(dialogs, e.text(), QString());
@@ -191,8 +206,17 @@ SaveResult saveProduct(Database& db, Dialogs& dialogs, Product& p, const std::op
     // row keeps its prices as they were stored).
     const bool priceChanged = !stored || stored->afakulcs != p.afakulcs || stored->tm != p.tm ||
                               (grossBased ? stored->brutto != p.brutto : stored->netto != p.netto);
-    if (p.tm || priceChanged)
+    if (p.tm || priceChanged) {
         settlePrices(p, grossBased);
+        // The entered price, and the prices computed from it, must be amounts
+        // a document can carry.
+        const QString enteredField = grossBased ? QStringLiteral("brutto") : QStringLiteral("netto");
+        const QString enteredCaption = grossBased ? QStringLiteral("bruttó") : QStringLiteral("nettó");
+        for (const double price : {p.netto, p.afa, p.brutto}) {
+            if (const QString problem = amountProblem(price, enteredCaption); !problem.isEmpty())
+                return refuse(dialogs, problem, enteredField);
+        }
+    }
 
     try {
         if (isNew) {
@@ -232,6 +256,11 @@ SaveResult saveProduct(Database& db, Dialogs& dialogs, Product& p, const std::op
                << yesNo(p.neta) << p.kulonb_szer_szab;
 
         Database::Transaction tr(db);
+        if (codesToAdd.contains(QStringLiteral("kategoria")))
+            db.execSql(QStringLiteral("INSERT INTO kategoria (kategoria, kategoria_nev) VALUES (?, ?);"),
+                       {p.kategoria, kAdvanceCategoryName});
+        if (codesToAdd.contains(QStringLiteral("mert")))
+            db.execSql(QStringLiteral("INSERT INTO mert (mert) VALUES (?);"), {p.mert});
         if (isNew) {
             fields << QStringLiteral("cikkszam") << QStringLiteral("torolve") << QStringLiteral("eloleg")
                    << QStringLiteral("ugyfel");

@@ -70,25 +70,31 @@ Prices pricesFromNet(double netto, double afakulcs);
 Prices pricesFromGross(double brutto, double afakulcs);
 
 // The prices a product is saved with. An exempt product gets rate 0, VAT 0
-// and net = gross: the price the user entered (the net one in net-based
-// entry, the gross one in gross-based entry) is kept. Otherwise the other
-// two prices are recomputed from the entered one at the product's rate.
+// and gross := net, the net price being the one entered (net-based entry) or
+// the one the entered gross price gives at the product's rate (gross-based
+// entry). Otherwise the other two prices are recomputed from the entered one
+// at the product's rate.
 void settlePrices(Product& product, bool grossBased);
 
 // ---- Saving ------------------------------------------------------------------
 
 inline const QString kInvalidDataMessage = QStringLiteral("Érvénytelen adat megadás");
+// The name of the category that a new advance item adds when it is missing.
+inline const QString kAdvanceCategoryName = QStringLiteral("Előleg");
 
 // Whether a code-table value (origin, category, unit) is one of its table's
 // rows. An empty value is allowed.
 bool codeTableHas(Database& db, const QString& table, const QString& value);
 
 // "OK" of the product window. `stored` is the row as loaded (nothing for a
-// new product). Checks the code and name, the rate, the code-table values
-// that were changed, settles the prices (settlePrices) and, for a new row
-// only, refuses a code already in use (also by a deleted product) with its
-// name and asks about a product of the same name; then inserts or updates
-// the row. The code of an existing product is its key and is not changed.
+// new product). Checks the code and name, the lengths, the rate (0–100), the
+// prices (finite, within ±kMaxAmount), the code-table values that were
+// changed, settles the prices (settlePrices) and, for a new row only, refuses
+// a code already in use (also by a deleted product) with its name and asks
+// about a product of the same name; then inserts or updates the row. A new
+// advance item whose category or unit is missing from its table adds it in
+// the same transaction. The code of an existing product is its key and is
+// not changed.
 SaveResult saveProduct(Database& db, Dialogs& dialogs, Product& product, const std::optional<Product>& stored,
                        bool grossBased);
 

@@ -37,6 +37,10 @@ bool allDigits(const QString& text) {
     return !text.isEmpty();
 }
 
+bool isAsciiLetter(QChar c) {
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
 int digitAt(const QString& text, int i) {
     return text.at(i).unicode() - '0';
 }
@@ -88,15 +92,48 @@ CheckResult checkTaxNumber(const QString& text) {
     if (digits.isEmpty())
         return ok();
     if (digits.size() != 11 || !allDigits(digits))
-        return error(QStringLiteral("Az adószám formája 12345678-1-12 (11 számjegy)."));
+        return warning(QStringLiteral("Az adószám formája 12345678-1-12 (11 számjegy)."));
     if (taxCheckDigit(digits) != digitAt(digits, 7))
-        return error(QStringLiteral("Az adószám ellenőrző számjegye (a 8. számjegy) hibás."));
+        return warning(QStringLiteral("Az adószám ellenőrző számjegye (a 8. számjegy) hibás."));
     const int vatCode = digitAt(digits, 8);
     if (vatCode < 1 || vatCode > 5)
-        return error(QStringLiteral("Az adószám 9. számjegye (áfakód) csak 1 és 5 között lehet."));
+        return warning(QStringLiteral("Az adószám 9. számjegye (áfakód) csak 1 és 5 között lehet."));
     const int county = digits.right(2).toInt();
     if (!knownCountyCode(county))
         return warning(QStringLiteral("Az adószám területi kódja (%1) ismeretlen.").arg(digits.right(2)));
+    return ok();
+}
+
+bool looksLikeIban(const QString& text) {
+    const QString v = withoutSeparators(text);
+    return v.size() >= 4 && isAsciiLetter(v.at(0)) && isAsciiLetter(v.at(1)) && v.at(2).isDigit() &&
+           v.at(3).isDigit() && v.at(2).unicode() < 128 && v.at(3).unicode() < 128;
+}
+
+CheckResult checkIban(const QString& text) {
+    const QString v = withoutSeparators(text).toUpper();
+    if (v.isEmpty())
+        return ok();
+    if (!looksLikeIban(v))
+        return warning(QStringLiteral("Az IBAN két betűs országkóddal és két ellenőrző számjeggyel kezdődik "
+                                      "(pl. HU42 1177 3016 1111 1018 0000 0000)."));
+    bool plain = v.size() >= 15 && v.size() <= 34;
+    for (const QChar c : v) {
+        if (!(c.unicode() < 128 && c.isLetterOrNumber()))
+            plain = false;
+    }
+    if (!plain)
+        return warning(QStringLiteral("Az IBAN 15–34 betűből és számjegyből áll."));
+    // The country code and check digits go to the end, every letter becomes
+    // two digits (A = 10 … Z = 35), and the number must leave 1 modulo 97.
+    const QString moved = v.mid(4) + v.left(4);
+    int remainder = 0;
+    for (const QChar c : moved) {
+        const int value = c.isDigit() ? c.unicode() - '0' : c.unicode() - 'A' + 10;
+        remainder = (value < 10 ? remainder * 10 + value : remainder * 100 + value) % 97;
+    }
+    if (remainder != 1)
+        return warning(QStringLiteral("Az IBAN ellenőrző számjegyei hibásak."));
     return ok();
 }
 
@@ -104,12 +141,16 @@ CheckResult checkBankAccount(const QString& text) {
     const QString digits = withoutSeparators(text);
     if (digits.isEmpty())
         return ok();
-    if ((digits.size() != 16 && digits.size() != 24) || !allDigits(digits))
-        return error(QStringLiteral("A bankszámlaszám 2×8 vagy 3×8 számjegyből áll (12345678-12345678)."));
+    if (looksLikeIban(digits))
+        return checkIban(digits);
+    if (!allDigits(digits))
+        return ok(); // a foreign account number of its own form
+    if (digits.size() != 16 && digits.size() != 24)
+        return warning(QStringLiteral("A bankszámlaszám 2×8 vagy 3×8 számjegyből áll (12345678-12345678)."));
     if (weightedSum(digits.left(8)) % 10 != 0)
-        return error(QStringLiteral("A bankszámlaszám első nyolc számjegyének ellenőrző számjegye hibás."));
+        return warning(QStringLiteral("A bankszámlaszám első nyolc számjegyének ellenőrző számjegye hibás."));
     if (weightedSum(digits.mid(8)) % 10 != 0)
-        return error(QStringLiteral("A bankszámlaszám ellenőrző számjegye hibás."));
+        return warning(QStringLiteral("A bankszámlaszám ellenőrző számjegye hibás."));
     return ok();
 }
 
@@ -118,16 +159,15 @@ CheckResult checkEuTaxNumber(const QString& text) {
     if (value.isEmpty())
         return ok();
     const QString prefix = value.left(2);
-    const bool letters = value.size() >= 2 && prefix.at(0).isLetter() && prefix.at(1).isLetter() &&
-                         prefix.at(0).unicode() < 128 && prefix.at(1).unicode() < 128;
+    const bool letters = value.size() >= 2 && isAsciiLetter(prefix.at(0)) && isAsciiLetter(prefix.at(1));
     if (!letters)
-        return error(QStringLiteral("A közösségi adószám két betűs országkóddal kezdődik (pl. HU12345676)."));
+        return warning(QStringLiteral("A közösségi adószám két betűs országkóddal kezdődik (pl. HU12345676)."));
     const QString body = value.mid(2);
     if (prefix == QLatin1String("HU")) {
         if (body.size() != 8 || !allDigits(body))
-            return error(QStringLiteral("A magyar közösségi adószám a HU és 8 számjegy (pl. HU12345676)."));
+            return warning(QStringLiteral("A magyar közösségi adószám a HU és 8 számjegy (pl. HU12345676)."));
         if (taxCheckDigit(body) != digitAt(body, 7))
-            return error(QStringLiteral("A közösségi adószám ellenőrző számjegye (a 8. számjegy) hibás."));
+            return warning(QStringLiteral("A közösségi adószám ellenőrző számjegye (a 8. számjegy) hibás."));
         return ok();
     }
     bool alnum = body.size() >= 2 && body.size() <= 12;
@@ -136,7 +176,7 @@ CheckResult checkEuTaxNumber(const QString& text) {
             alnum = false;
     }
     if (!alnum)
-        return error(QStringLiteral("A közösségi adószám az országkód után 2–12 számjegy vagy betű."));
+        return warning(QStringLiteral("A közösségi adószám az országkód után 2–12 számjegy vagy betű."));
     if (!euPrefixes().contains(prefix))
         return warning(
             QStringLiteral("A közösségi adószám országkódja (%1) nem uniós tagállamé.").arg(prefix));
@@ -176,6 +216,15 @@ QString formatBankAccount(const QString& text) {
     return blocks.join(QLatin1Char('-'));
 }
 
+QString normalizeBankAccount(const QString& text) {
+    const QString compact = withoutSeparators(text);
+    if (allDigits(compact) && (compact.size() == 16 || compact.size() == 24))
+        return compact;
+    if (looksLikeIban(compact))
+        return compact.toUpper();
+    return text.trimmed();
+}
+
 QString normalizeEuTaxNumber(const QString& text) {
     QString out;
     for (const QChar c : text) {
@@ -192,7 +241,7 @@ CheckResult relaxForStoredValue(const CheckResult& result, bool unchangedFromSto
 }
 
 QString warningQuestion(const CheckResult& result) {
-    return result.message + QStringLiteral("\nMégis elmenti?");
+    return result.message + QStringLiteral("\nMégis menti?");
 }
 
 } // namespace orvix

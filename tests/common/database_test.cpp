@@ -121,6 +121,12 @@ void DatabaseTest::scratchQueries() {
     QCOMPARE(m_db.nextId(QStringLiteral("minta"), QStringLiteral("minta")), 42);
     QCOMPARE(m_db.fillItems(QStringLiteral("SELECT minta_nev FROM minta ORDER BY minta"), QStringLiteral("(mind)"), true),
              (QStringList{QStringLiteral("(mind)"), QStringLiteral("b"), QStringLiteral("a")}));
+    // The rows a change touched, so that a caller can tell a save that found
+    // no row from one that did (the same prepared statement run twice too).
+    const QString rename = QStringLiteral("UPDATE minta SET minta_nev=? WHERE minta=?");
+    QCOMPARE(m_db.execSql(rename, {QStringLiteral("c"), 7}), 1);
+    QCOMPARE(m_db.execSql(rename, {QStringLiteral("c"), 8}), 0);
+    QCOMPARE(m_db.execSql(QStringLiteral("UPDATE minta SET minta_nev='d'")), 2);
 }
 
 void DatabaseTest::literals() {

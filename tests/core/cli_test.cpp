@@ -165,6 +165,29 @@ private Q_SLOTS:
         QCOMPARE(count(folder, QStringLiteral("szla")), 15);
     }
 
+    // A failure after something was committed to a folder that was there
+    // before: exit code 3, and what was written stays; the same failure in a
+    // folder made by the run leaves nothing (exit code 1).
+    void demoDataStoppedPartWay() {
+        const QString folder = path(QStringLiteral("partway"));
+        QCOMPARE(run({QStringLiteral("init"), folder}).exitCode, 0);
+        {
+            Database db(QStringLiteral("cli_trigger"));
+            db.open(folder);
+            db.execSql(QStringLiteral("CREATE TRIGGER no_documents BEFORE INSERT ON szla "
+                                      "BEGIN SELECT RAISE(ABORT, 'nincs hely'); END"));
+        }
+        const Run r = run({QStringLiteral("demo-data"), folder, QStringLiteral("--customers"),
+                           QStringLiteral("5"), QStringLiteral("--products"), QStringLiteral("4"),
+                           QStringLiteral("--documents"), QStringLiteral("10")});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(r.err.contains(QStringLiteral("nincs hely")) && r.err.contains(QStringLiteral("megmaradtak")),
+                 qPrintable(r.err));
+        QCOMPARE(count(folder, QStringLiteral("ugyfel")), 5);
+        QCOMPARE(count(folder, QStringLiteral("cikkszam")), 4);
+        QCOMPARE(count(folder, QStringLiteral("szla")), 0);
+    }
+
     void demoDataDefaults() {
         const QString folder = path(QStringLiteral("defaults"));
         const Run r = run({QStringLiteral("demo-data"), folder});

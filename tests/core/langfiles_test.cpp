@@ -1,8 +1,8 @@
 // Language files of printed invoices: reading, generating and writing.
 #include "common/Codepage.h"
 #include "common/IniFile.h"
+#include "core/InvoiceLabels.h"
 #include "core/LangFiles.h"
-#include "printing/InvoiceLabels.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,6 +45,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("empty page: starting text") << LangRows{} << "str4" << QStringLiteral("példányban:");
+        QTest::newRow("empty page: page-number prefix") << LangRows{} << "str7" << QStringLiteral("oldal: ");
+        QTest::newRow("empty page: str5 to type") << LangRows{} << "str5" << QString();
+        QTest::newRow("typed str6 kept") << LangRows{{"str6", "x"}} << "str6" << QStringLiteral("x");
         QTest::newRow("empty page: label caption")
             << LangRows{} << "QRLabel10" << QStringLiteral("egységár (ÁFA nélkül)");
         QTest::newRow("translation survives")
@@ -85,12 +88,15 @@ private Q_SLOTS:
         const LangRows start = {{"str1", QStringLiteral("egységár")},
                                 {"str2", QStringLiteral("érték")},
                                 {"str3", QStringLiteral("készült")},
-                                {"str4", QStringLiteral("példányban:")}};
-        QCOMPARE(rows.mid(0, 4), start);
+                                {"str4", QStringLiteral("példányban:")},
+                                {"str5", QString()},
+                                {"str6", QString()},
+                                {"str7", QStringLiteral("oldal: ")}};
+        QCOMPARE(rows.mid(0, 7), start);
         int translatable = 0;
         for (const InvoiceLabel& l : design1Labels())
             translatable += l.tag != kLabelFilledAtPrint;
-        QCOMPARE(rows.size(), 4 + translatable);
+        QCOMPARE(rows.size(), 7 + translatable);
         QCOMPARE(translatable, 40);
     }
 

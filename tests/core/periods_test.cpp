@@ -60,6 +60,35 @@ private Q_SLOTS:
         QCOMPARE(p.from, from);
         QCOMPARE(p.to, to);
     }
+
+    // The month period: a year and a month 01–12 in both fields.
+    void monthPeriodCheck_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("field"); // -1: accepted
+        QTest::addColumn<QString>("message");
+        const QString month = QStringLiteral("A(z) \"%1\" mezőben a hónap 01 és 12 között lehet.");
+        const QString form = QStringLiteral("A(z) \"%1\" mezőbe évet és hónapot írjon (például 2024.01)!");
+        QTest::newRow("January to December") << "2024.01" << "2024.12" << -1 << QString();
+        QTest::newRow("month 13") << "2024.01" << "2024.13" << 1 << month.arg(QStringLiteral("ig"));
+        QTest::newRow("month 00") << "2024.00" << "2024.12" << 0 << month.arg(QStringLiteral("tól"));
+        QTest::newRow("month 99") << "2024.99" << "2024.13" << 0 << month.arg(QStringLiteral("tól"));
+        QTest::newRow("month left blank") << "2024." << "2024.12" << 0 << form.arg(QStringLiteral("tól"));
+        QTest::newRow("one-digit month") << "2024.01" << "2024.3" << 1 << form.arg(QStringLiteral("ig"));
+        QTest::newRow("empty") << "" << "" << 0 << form.arg(QStringLiteral("tól"));
+    }
+    void monthPeriodCheck() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, field);
+        QFETCH(QString, message);
+        const std::optional<MonthPeriodProblem> problem = checkMonthPeriod({from, to});
+        QCOMPARE(problem.has_value(), field >= 0);
+        if (problem) {
+            QCOMPARE(problem->field, field);
+            QCOMPARE(problem->message, message);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(PeriodsTest)

@@ -99,9 +99,9 @@ public:
         return ScriptedDialogs::inputNumberText(caption, prompt1, prompt2, initial, prompt3);
     }
     std::optional<QString> inputText(const QString& caption, const QString& prompt, const QString& initial,
-                                     const QString& mask) override {
+                                     const QString& mask, Echo echo) override {
         textInitials << initial;
-        return ScriptedDialogs::inputText(caption, prompt, initial, mask);
+        return ScriptedDialogs::inputText(caption, prompt, initial, mask, echo);
     }
 };
 

@@ -1,8 +1,8 @@
 // Demo documents made through the document logic: every kind, consistent
 // totals and numbering, spread over the years, never loaded twice.
 #include "TestFolders.h"
-#include "core/DemoData.h"
 #include "invoicing/DemoDocuments.h"
+#include "masters/DemoMasters.h"
 
 #include <QSqlQuery>
 #include <QtTest>
@@ -24,6 +24,8 @@ void DemoDocumentsTest::documentsAreConsistent() {
     masters.customers = 40;
     masters.products = 30;
     fillDemoMasters(t.db, masters);
+    // A few customers invoiced in euro, whatever the generator made.
+    t.db.execSql(QStringLiteral("UPDATE ugyfel SET vat = 'EUR' WHERE ugyfel % 8 = 0"));
     DemoDocumentOptions o;
     o.documents = 400;
     o.batch = 150;
@@ -66,6 +68,21 @@ void DemoDocumentsTest::documentsAreConsistent() {
     QVERIFY(db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE konyvelve = 'I'"), 0) > 300);
     QCOMPARE(db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE fizetve = 'I' AND konyvelve = 'I' "
                                         "AND prntip = 'S' AND ABS(penzfizetve - brutto) > 0.005"),
+                         -1),
+             0);
+    // A line takes its product's list price less the customer's discount as
+    // the editor gives it, also on a foreign-currency document (unconverted).
+    const QString listPrice = QStringLiteral(
+        "FROM szla_sor l JOIN szla h ON h.szla = l.szla JOIN cikkszam c ON c.cikkszam = l.cikkszam "
+        "JOIN ugyfel u ON u.ugyfel = h.ugyfel WHERE h.prntip IN ('S', 'P') AND h.vat <> 'HUF'");
+    QVERIFY(db.queryInt(QStringLiteral("SELECT COUNT(*) ") + listPrice, 0) > 0);
+    QCOMPARE(db.queryInt(QStringLiteral("SELECT COUNT(*) ") + listPrice +
+                             QStringLiteral(" AND ABS(l.egysar - c.netto * (1 - u.kedvezmeny / 100.0)) > 1e-6"),
+                         -1),
+             0);
+    // A document is cancelled once.
+    QCOMPARE(db.queryInt(QStringLiteral("SELECT COUNT(*) FROM (SELECT eredeti FROM szla WHERE prntip = 'W' "
+                                        "GROUP BY eredeti HAVING COUNT(*) > 1)"),
                          -1),
              0);
     QCOMPARE(db.integrityCheck(), QStringLiteral("ok"));

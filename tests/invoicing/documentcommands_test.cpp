@@ -7,6 +7,7 @@
 
 #include "common/Database.h"
 #include "invoicing/DocumentCommands.h"
+#include "invoicing/Documents.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -212,6 +213,27 @@ private Q_SLOTS:
         QTest::newRow("unknown option")
             << "new-document" << QStringList{"@", "--kind", "S", "--customer", "1", "--gyorsan"} + line
             << "ismeretlen kapcsoló: --gyorsan";
+        // What no document can hold, and texts longer than their field.
+        const QString longName(300, QLatin1Char('x'));
+        QTest::newRow("line 1e300:1e300")
+            << "new-document" << QStringList{"@", "--kind", "S", "--customer", "1", "--line", "ALMA:1e300:1e300"}
+            << "Az egységár (1e+300) túl nagy";
+        QTest::newRow("price 1e308")
+            << "new-document" << QStringList{"@", "--kind", "S", "--customer", "1", "--line", "ALMA:1:1e308"}
+            << "Az egységár (1e+308) túl nagy";
+        QTest::newRow("quantity beyond a billion")
+            << "new-document" << QStringList{"@", "--kind", "S", "--customer", "1", "--line", "ALMA:2e9"}
+            << "A mennyiség (2000000000) túl nagy";
+        QTest::newRow("user of 300 characters")
+            << "new-document" << QStringList{"@", "--kind", "S", "--customer", "1", "--user", longName} + line
+            << "a felhasználó neve túl hosszú: A(z) \"--user\" legfeljebb 15 karakter lehet (most 300).";
+        QTest::newRow("rate beyond a million")
+            << "new-document"
+            << QStringList{"@", "--kind", "S", "--customer", "1", "--exchange-rate", "2000000"} + line
+            << "legfeljebb 1 000 000";
+        QTest::newRow("counter: user of 300 characters")
+            << "counter-document" << QStringList{"@", "1", "--kind", "W", "--user", longName}
+            << "legfeljebb 15 karakter";
         QTest::newRow("counter: no key")
             << "counter-document" << QStringList{"@", "--kind", "W"} << "(DIR KEY)";
         QTest::newRow("counter: bad key")
@@ -257,6 +279,14 @@ private Q_SLOTS:
         QTest::newRow("reverse charge not enabled")
             << QStringList{"--kind", "S", "--customer", "CUSTOMER", "--reverse-charge", "--line", "ALMA:1"}
             << "fordított adózás a beállításokban nincs engedélyezve";
+        QTest::newRow("a line whose VAT takes it beyond")
+            << QStringList{"--kind", "S", "--customer", "CUSTOMER", "--line", "KONYV:1", "--line",
+                           "ALMA:1000000:1000000"}
+            << "A tétel értéke (1270000 × 1000000) több, mint amennyit egy bizonylat elbír";
+        QTest::newRow("a sum beyond what a document holds")
+            << QStringList{"--kind", "S", "--customer", "CUSTOMER", "--line", "ALMA:1:600000000000", "--line",
+                           "ALMA:1:600000000000"}
+            << "A bizonylat nettó összege (1200000000000) túl nagy";
     }
     void refused() {
         QFETCH(QStringList, args);
@@ -299,6 +329,19 @@ private Q_SLOTS:
         QCOMPARE(h.value("netto").toDouble(), -250.0);
         QCOMPARE(h.value("alkalmazott").toString(), QStringLiteral("juci"));
         QCOMPARE(db().queryFloat(QStringLiteral("SELECT SUM(db) FROM szla_sor WHERE szla=2"), 0), -3.0);
+        // The cancelled invoice is marked, and it is cancelled once only; a
+        // cancelling document is not cancelled.
+        QCOMPARE(db().queryText(QStringLiteral("SELECT storno FROM szla WHERE szla=1"), {}),
+                 QStringLiteral("I"));
+        r = run(QStringLiteral("counter-document"),
+                {folder(), QStringLiteral("1"), QStringLiteral("--kind"), QStringLiteral("W")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(kAlreadyCancelledMessage), qPrintable(r.err));
+        r = run(QStringLiteral("counter-document"),
+                {folder(), QStringLiteral("2"), QStringLiteral("--kind"), QStringLiteral("W")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(kCancelCancellingMessage), qPrintable(r.err));
+        QCOMPARE(count(QStringLiteral("szla")), qint64(2));
 
         // A credit note is made of invoices only, and nothing of proformas.
         r = run(QStringLiteral("counter-document"),
@@ -315,6 +358,49 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QStringLiteral("Nem létező bizonylat: 42")), qPrintable(r.err));
         QCOMPARE(count(QStringLiteral("szla")), qint64(3));
+    }
+
+    // A line without a price takes the list price as the editor's new line
+    // does: less the customer's discount (none on a credit note), and on a
+    // foreign-currency document unconverted.
+    void linePriceWithoutAPrice_data() {
+        QTest::addColumn<QString>("customer");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<double>("price");
+        QTest::newRow("forint invoice, 10 % discount") << "huf"
+                                                       << "S"
+                                                       << "2" << 900.0;
+        QTest::newRow("forint credit note: no discount") << "huf"
+                                                         << "J"
+                                                         << "-1" << 1000.0;
+        QTest::newRow("euro invoice, 20 % discount, rate 400") << "eur"
+                                                               << "S"
+                                                               << "1" << 800.0;
+        QTest::newRow("euro proforma") << "eur"
+                                       << "P"
+                                       << "3" << 800.0;
+    }
+    void linePriceWithoutAPrice() {
+        QFETCH(QString, customer);
+        QFETCH(QString, kind);
+        QFETCH(QString, quantity);
+        QFETCH(double, price);
+        db().execSql(QStringLiteral("UPDATE ugyfel SET kedvezmeny=20 WHERE ugyfel=?"), {m_eur});
+        const bool euro = customer == QLatin1String("eur");
+        QStringList args{folder(),
+                         QStringLiteral("--kind"),
+                         kind,
+                         QStringLiteral("--customer"),
+                         QString::number(euro ? m_eur : m_huf),
+                         QStringLiteral("--line"),
+                         QStringLiteral("ALMA:") + quantity};
+        if (euro)
+            args << QStringLiteral("--exchange-rate") << QStringLiteral("400");
+        const Run r = run(QStringLiteral("new-document"), args);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(db().queryFloat(QStringLiteral("SELECT egysar FROM szla_sor"), -1), price);
+        QCOMPARE(db().queryFloat(QStringLiteral("SELECT netto FROM szla"), 0), price * quantity.toDouble());
     }
 
     // An older folder without the number index gets it from the commands;
@@ -346,12 +432,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == kRunArgument) {
-        const QString command = args.at(2);
-        if (command == QLatin1String("new-document"))
-            return runNewDocumentCommand(args.mid(3));
-        if (command == QLatin1String("counter-document"))
-            return runCounterDocumentCommand(args.mid(3));
-        return 3;
+        return cli::runCommand({&documentCommands()}, args.mid(2));
     }
     DocumentCommandsTest test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -10,6 +10,9 @@
 #include <QSqlRecord>
 #include <QtTest>
 
+#include <cmath>
+#include <limits>
+
 using namespace orvix;
 using namespace orvix::test;
 
@@ -266,6 +269,8 @@ private Q_SLOTS:
             << QStringList{} << "EUR" << QVariantList{QVariant()} << 1.0 << 1 << 0;
         QTest::newRow("below 1 refused, asked again")
             << QStringList{} << "EUR" << QVariantList{0.0, -5.0, 399.0} << 399.0 << 3 << 2;
+        QTest::newRow("beyond a million refused, asked again")
+            << QStringList{} << "EUR" << QVariantList{4e6, 1e300, 401.0} << 401.0 << 3 << 2;
     }
     void exchangeRate() {
         QFETCH(QStringList, issued);
@@ -510,7 +515,7 @@ private Q_SLOTS:
         QVariantMap source = fields(
             "szlabetu=SA|dat_kiadva=2024-11-05|dat_szallhat=2024-11-04|dat_fizhat=2024-11-13|megjegyzes="
             "eredeti|"
-            "fa=I|ugyfel_nev=Vevő|netto=1000|afa=270|brutto=1270|netto2=1000|afa2=270|konyvelve=I|storno=I|"
+            "fa=I|ugyfel_nev=Vevő|netto=1000|afa=270|brutto=1270|netto2=1000|afa2=270|konyvelve=I|storno=N|"
             "nyomtatva=2|kuldve=1|fizetve=I|penzfizetve=1270|dat_fizetve=2024-11-05|alkalmazott=anna|"
             "felhasznalo=anna|vat=HUF|arfolyam=1");
         source[QStringLiteral("ugyfel")] = customer;
@@ -556,6 +561,137 @@ private Q_SLOTS:
                  (QStringList{"1 C1 -2.0 100.0 27.0 127.0 100.0", "2 C2 -4.0 200.0 54.0 254.0 200.0"}));
         QCOMPARE(db().queryFloat(QStringLiteral("SELECT SUM(db) FROM szla_sor WHERE szla=?"), 0, {original}),
                  6.0);
+        // A cancelling document marks its source cancelled; a credit note does not.
+        QCOMPARE(db().queryText(QStringLiteral("SELECT storno FROM szla WHERE szla=?"), {}, {original}),
+                 kind == QLatin1String("W") ? QStringLiteral("I") : QStringLiteral("N"));
+    }
+
+    // A document is cancelled once: a second cancelling document, one of a
+    // document cancelled otherwise, and one of a cancelling document are
+    // refused and write nothing; credit notes may follow one another.
+    void counterDocumentOnce_data() {
+        QTest::addColumn<QString>("first");  // counter-document made first ("": none)
+        QTest::addColumn<QString>("source"); // "S", "W" (the first copy), "cancelled" (storno I)
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("second cancelling document") << "W"
+                                                    << "S"
+                                                    << "W" << true;
+        QTest::newRow("cancelling document of a cancelling document") << "W"
+                                                                      << "W"
+                                                                      << "W" << true;
+        QTest::newRow("cancelled without one") << ""
+                                               << "cancelled"
+                                               << "W" << true;
+        QTest::newRow("credit note after a credit note") << "J"
+                                                         << "S"
+                                                         << "J" << false;
+        QTest::newRow("cancelling document after a credit note") << "J"
+                                                                 << "S"
+                                                                 << "W" << false;
+    }
+    void counterDocumentOnce() {
+        QFETCH(QString, first);
+        QFETCH(QString, source);
+        QFETCH(QString, second);
+        QFETCH(bool, refused);
+        const qint64 invoice = addDocument(db(), QStringLiteral("S"), 1,
+                                           {{"storno", source == QLatin1String("cancelled") ? "I" : "N"},
+                                            {"netto", 100.0}});
+        insert(db(), QStringLiteral("szla_sor"), {{"szla", invoice}, {"sor", 1}, {"db", 1.0}, {"netto", 100.0}});
+        qint64 copy = 0;
+        if (!first.isEmpty())
+            copy = CopyAsCounterDocument(db(), Settings{}, CurrentUser{}, invoice, first.at(0), kToday);
+        const qint64 target = source == QLatin1String("W") ? copy : invoice;
+        const qint64 documents = db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), -1);
+        const qint64 lines = db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor"), -1);
+        if (refused) {
+            QVERIFY_THROWS_EXCEPTION(DocumentError, CopyAsCounterDocument(db(), Settings{}, CurrentUser{},
+                                                                          target, second.at(0), kToday));
+            QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), -1), documents);
+            QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor"), -1), lines);
+            QVERIFY(!db().inTransaction());
+        } else {
+            CopyAsCounterDocument(db(), Settings{}, CurrentUser{}, target, second.at(0), kToday);
+            QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), -1), documents + 1);
+        }
+        // Whatever was refused, a cancelled source stays marked.
+        const bool cancelled = first == QLatin1String("W") || second == QLatin1String("W") ||
+                               source == QLatin1String("cancelled");
+        QCOMPARE(db().queryText(QStringLiteral("SELECT storno FROM szla WHERE szla=?"), {}, {invoice}),
+                 cancelled ? QStringLiteral("I") : QStringLiteral("N"));
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE prntip='W' AND eredeti=?"), -1,
+                               {invoice}),
+                 qint64(cancelled && source != QLatin1String("cancelled") ? 1 : 0));
+    }
+
+    // What a document cannot hold is refused before anything is written: a
+    // line's price, quantity, rate or value beyond the bounds or not finite,
+    // totals beyond them, an exchange rate beyond a million.
+    void documentBounds_data() {
+        QTest::addColumn<double>("net");
+        QTest::addColumn<double>("quantity");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<double>("exchangeRate"); // 0: a forint document
+        QTest::addColumn<QString>("message");     // empty: accepted
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("a large price and value") << 7e11 << 1.0 << 27.0 << 1 << 0.0 << "";
+        QTest::newRow("price 1e300") << 1e300 << 1e300 << 27.0 << 1 << 0.0 << "Az egységár (1e+300) túl nagy";
+        QTest::newRow("infinite price") << inf << 1.0 << 27.0 << 1 << 0.0 << "Az egységár nem véges szám.";
+        QTest::newRow("VAT of 1e308 overflows") << 1e308 << 1.0 << 27.0 << 1 << 0.0 << "túl nagy";
+        QTest::newRow("quantity beyond a billion") << 1.0 << 2e9 << 27.0 << 1 << 0.0 << "A mennyiség";
+        QTest::newRow("not a number") << std::nan("") << 1.0 << 27.0 << 1 << 0.0 << "nem véges szám";
+        QTest::newRow("line value beyond") << 1e9 << -2000.0 << 27.0 << 1 << 0.0 << "A tétel értéke";
+        QTest::newRow("rate beyond") << 10.0 << 1.0 << 5000.0 << 1 << 0.0 << "Az áfakulcs";
+        QTest::newRow("totals beyond, lines within") << 6e11 << 1.0 << 0.0 << 2 << 0.0
+                                                     << "A bizonylat nettó összege";
+        QTest::newRow("exchange rate beyond a million") << 10.0 << 1.0 << 27.0 << 1 << 2e6
+                                                        << "Érvénytelen árfolyam";
+    }
+    void documentBounds() {
+        QFETCH(double, net);
+        QFETCH(double, quantity);
+        QFETCH(double, rate);
+        QFETCH(int, lines);
+        QFETCH(double, exchangeRate);
+        QFETCH(QString, message);
+        NewDocument doc;
+        doc.customer = addCustomer(db(), {{"vat", exchangeRate > 0 ? "EUR" : "HUF"}});
+        if (exchangeRate > 0)
+            doc.exchangeRate = exchangeRate;
+        std::vector<DocumentLine> rows;
+        for (int i = 1; i <= lines; ++i) {
+            DocumentLine l;
+            const UnitAmounts u = UnitAmountsFromNet(net, rate);
+            l.lineNumber = i;
+            l.unitNet = u.net;
+            l.unitVat = u.vat;
+            l.unitGross = u.gross;
+            l.quantity = quantity;
+            l.vatRate = rate;
+            rows.push_back(l);
+        }
+        ScriptedDialogs dialogs;
+        if (message.isEmpty()) {
+            CreateDocumentWithLines(db(), dialogs, Settings{}, CurrentUser{}, doc, rows, kToday);
+            QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor"), -1), qint64(lines));
+            return;
+        }
+        try {
+            CreateDocumentWithLines(db(), dialogs, Settings{}, CurrentUser{}, doc, rows, kToday);
+            QFAIL("accepted");
+        } catch (const DocumentError& e) {
+            QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+        }
+        // One line on its own goes through the same check.
+        if (lines == 1 && exchangeRate == 0) {
+            const qint64 key = create(Settings{}, doc.customer);
+            QVERIFY_THROWS_EXCEPTION(DocumentError, AddDocumentLine(db(), key, rows.front(), kToday));
+            db().execSql(QStringLiteral("DELETE FROM szla WHERE szla=?"), {key});
+        }
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), -1), 0);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor"), -1), 0);
     }
 
     // A failure halfway through the copy leaves nothing of it.

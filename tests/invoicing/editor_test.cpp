@@ -315,6 +315,128 @@ private Q_SLOTS:
         QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList{kCustomerRequiredMessage});
     }
 
+    // Another workstation deleted the first of three lines and renumbered the
+    // rest while this editor showed all three: an action on a shown line that
+    // is no longer at its number changes nothing, says so and shows the lines
+    // as they are.
+    void linesChangedElsewhere_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("index");
+        QTest::newRow("edit a renumbered line") << "edit" << 1;
+        QTest::newRow("edit a line that is gone") << "edit" << 2;
+        QTest::newRow("delete a renumbered line") << "delete" << 1;
+        QTest::newRow("delete a line that is gone") << "delete" << 2;
+        QTest::newRow("move up a renumbered line") << "up" << 1;
+        QTest::newRow("move up a line that is gone") << "up" << 2;
+        QTest::newRow("comment on a renumbered line") << "comment" << 1;
+    }
+    void linesChangedElsewhere() {
+        QFETCH(QString, action);
+        QFETCH(int, index);
+        const qint64 doc =
+            documentWith({QStringLiteral("ALMA"), QStringLiteral("K5"), QStringLiteral("K18")});
+        ScriptedDialogs dialogs;
+        ScriptedLineUi ui(db());
+        InvoiceEditor e(db(), dialogs, m_f->settings, m_f->user);
+        e.open(doc);
+        QCOMPARE(e.lineCount(), 3);
+        {
+            Database other(QStringLiteral("masik_munkahely"));
+            other.open(db().folder());
+            Database::Transaction tr(other);
+            other.execSql(QStringLiteral("DELETE FROM szla_sor WHERE szla=? AND sor=1"), {doc});
+            other.execSql(QStringLiteral("UPDATE szla_sor SET sor=1 WHERE szla=? AND sor=2"), {doc});
+            other.execSql(QStringLiteral("UPDATE szla_sor SET sor=2 WHERE szla=? AND sor=3"), {doc});
+            RecomputeTotals(other, doc);
+            tr.commit();
+        }
+        ui.products = {QStringLiteral("NETA")};
+        if (action == QLatin1String("delete"))
+            dialogs.answers = {true};
+        else if (action == QLatin1String("comment"))
+            dialogs.answers = {QStringLiteral("megjegyzés")};
+        else
+            dialogs.answers = {QVariantList{5.0, QStringLiteral("Chips")}};
+        if (action == QLatin1String("edit"))
+            QVERIFY(!e.editLine(ui, index));
+        else if (action == QLatin1String("delete"))
+            QVERIFY(!e.deleteLine(index));
+        else if (action == QLatin1String("up"))
+            QVERIFY(!e.moveLine(index, true));
+        else
+            QVERIFY(!e.editLineComment(index));
+        QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList{kLineGoneMessage});
+        QCOMPARE(lineCodes(db(), doc), QStringLiteral("1:K5 2:K18"));
+        QCOMPARE(lineOf(db(), doc, 1).value("megjegyzes").toString(), QString());
+        QVERIFY(ui.requests.isEmpty()); // no product was asked for a line that is not there
+        QCOMPARE(e.lineCount(), 2);
+        QCOMPARE(e.lines().at(0).cikkszam, QStringLiteral("K5"));
+        QCOMPARE(consistencyProblem(db(), doc), QString());
+    }
+
+    // A line that is gone right after it was written (another workstation
+    // deleted it): the loop goes on without it.
+    void newLineGoneAtOnce() {
+        const qint64 doc = documentWith({QStringLiteral("K5")});
+        ScriptedDialogs dialogs;
+        ScriptedLineUi ui(db());
+        InvoiceEditor e(db(), dialogs, m_f->settings, m_f->user);
+        e.open(doc);
+        db().execSql(QStringLiteral("CREATE TEMP TRIGGER elvitte AFTER INSERT ON szla_sor "
+                                    "WHEN NEW.cikkszam = 'ALMA' "
+                                    "BEGIN DELETE FROM szla_sor WHERE szla = NEW.szla AND sor = NEW.sor; END"));
+        ui.products = {QStringLiteral("ALMA"), QStringLiteral("K18"), QString()};
+        dialogs.answers = {QVariantList{1.0, QStringLiteral("Alma"), QString()},
+                           QVariantList{2.0, QStringLiteral("Kenyér"), QString()}};
+        const std::optional<int> last = e.addLines(ui, 0);
+        db().execSql(QStringLiteral("DROP TRIGGER elvitte"));
+        QCOMPARE(last.value_or(-1), 1);
+        QCOMPARE(lineCodes(db(), doc), QStringLiteral("1:K5 2:K18"));
+        QCOMPARE(ui.requests.size(), 3);
+        QCOMPARE(ui.requests.at(1).startCode, QStringLiteral("K5")); // where it was
+        QCOMPARE(ui.requests.at(2).startCode, QStringLiteral("K18"));
+        QCOMPARE(e.lineCount(), 2);
+    }
+
+    // Numbers typed into the header: a discount is a percentage, a rate at
+    // most a million; what does not fit is refused and nothing is written.
+    void headerNumbersWithinBounds_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("discount 100") << "kedvezmeny"
+                                      << "100" << true;
+        QTest::newRow("discount 150") << "kedvezmeny"
+                                      << "150" << false;
+        QTest::newRow("negative discount") << "kedvezmeny"
+                                           << "-5" << false;
+        QTest::newRow("rate 400,5") << "arfolyam"
+                                    << "400,5" << true;
+        QTest::newRow("rate beyond a million") << "arfolyam"
+                                               << "2000000" << false;
+        QTest::newRow("rate of 1e300 digits") << "arfolyam" << QString(300, QLatin1Char('9')) << false;
+    }
+    void headerNumbersWithinBounds() {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, saved);
+        const qint64 doc = m_f->newDocument(kKindInvoice, m_f->customer);
+        const double before = db().queryFloat(QStringLiteral("SELECT %1 FROM szla WHERE szla=?").arg(field), -1, {doc});
+        ScriptedDialogs dialogs;
+        InvoiceEditor e(db(), dialogs, m_f->settings, m_f->user);
+        e.open(doc);
+        e.setValue(field, typed);
+        QCOMPARE(e.saveHeader(), saved);
+        const double stored = db().queryFloat(QStringLiteral("SELECT %1 FROM szla WHERE szla=?").arg(field), -1, {doc});
+        if (saved) {
+            QCOMPARE(stored, typed.replace(QLatin1Char(','), QLatin1Char('.')).toDouble());
+            return;
+        }
+        QCOMPARE(stored, before);
+        QCOMPARE(dialogs.askedOf(QStringLiteral("error")).value(0).section(QLatin1Char('\n'), 0, 0),
+                 kHeaderSaveRefused);
+    }
+
     void lineComment() {
         const qint64 doc = documentWith({QStringLiteral("ALMA")});
         RecordingDialogs dialogs;

@@ -57,6 +57,17 @@ class LineEntryTest : public QObject {
         return r.saved ? lineOf(db(), doc, r.lineNumber) : QVariantMap();
     }
 
+    // Copies of K5 and K18 whose tm flag is empty (as older folders hold it).
+    void addEmptyTmProducts() {
+        for (const auto& [copy, source] :
+             {std::pair{"URESTM", "K5"}, std::pair{"URESTM18", "K18"}})
+            db().execSql(QStringLiteral("INSERT INTO cikkszam (cikkszam, cikkszam_nev, mert, netto, afakulcs, "
+                                        "torolve, eloleg, tm, neta, kozv_szolgaltatas, ugyfel) "
+                                        "SELECT ?, cikkszam_nev, mert, netto, afakulcs, torolve, eloleg, '', "
+                                        "neta, kozv_szolgaltatas, ugyfel FROM cikkszam WHERE cikkszam=?"),
+                         {QLatin1String(copy), QLatin1String(source)});
+    }
+
 private Q_SLOTS:
     void init() {
         m_f = std::make_unique<EditorFolder>();
@@ -181,6 +192,24 @@ private Q_SLOTS:
             << New << "S"
             << "discount" << false << "K18" << 1.0 << 18.0 << 270.0 << 1.0 << "N"
             << "12";
+        // a product whose tm flag is empty: not exempt on a new or edited
+        // line; an imported line fills band 0 only for "N", so none at all
+        QTest::newRow("new, empty tm: band 0")
+            << New << "S"
+            << "discount" << false << "URESTM" << 1.0 << 5.0 << 180.0 << 1.0 << "N"
+            << "0";
+        QTest::newRow("edited, empty tm: band 0")
+            << Edited << "S"
+            << "discount" << false << "URESTM" << 1.0 << 5.0 << 180.0 << 1.0 << "N"
+            << "0";
+        QTest::newRow("imported, empty tm: no band")
+            << Imported << "S"
+            << "discount" << false << "URESTM" << 1.0 << 5.0 << 200.0 << 1.0 << "N"
+            << "none";
+        QTest::newRow("imported, empty tm, rate 18: band 12")
+            << Imported << "S"
+            << "discount" << false << "URESTM18" << 1.0 << 18.0 << 300.0 << 1.0 << "N"
+            << "12";
     }
     void variants() {
         QFETCH(int, variant);
@@ -195,6 +224,7 @@ private Q_SLOTS:
         QFETCH(QString, tipus);
         QFETCH(QString, band);
 
+        addEmptyTmProducts();
         const qint64 who = customer == QLatin1String("notLiable") ? m_f->notLiable : m_f->customer;
         const qint64 doc = m_f->newDocument(kind.at(0), who, reverse);
         RecordingDialogs dialogs;
@@ -218,7 +248,7 @@ private Q_SLOTS:
                              {"brutto25", 0.0}, {"tm", 0.0}};
         if (band == QLatin1String("tm")) {
             expected["tm"] = price;
-        } else {
+        } else if (band != QLatin1String("none")) {
             expected["netto" + band] = price;
             expected["afa" + band] = vat;
             expected["brutto" + band] = price + vat;
@@ -399,6 +429,112 @@ private Q_SLOTS:
         QVERIFY(dialogs.askedOf(QStringLiteral("error")).value(0).contains(QStringLiteral("tiltott sor")));
         QCOMPARE(lineCodes(db(), doc), QStringLiteral("1:NETA"));
         QCOMPARE(consistencyProblem(db(), doc), QString());
+    }
+
+    // A line a document cannot hold is refused like a refused save: the
+    // message, no line, the totals as they were, and the editor's loop goes
+    // on. The quantity, the price, the line's value, the document's sum, the
+    // name and the comment are each checked.
+    void valuesADocumentCannotHold_data() {
+        QTest::addColumn<int>("variant");
+        QTest::addColumn<double>("quantity");
+        QTest::addColumn<double>("price"); // typed into the price dialog
+        QTest::addColumn<int>("nameLength");
+        QTest::addColumn<int>("commentLength");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("new: quantity 1e300") << New << 1e300 << 100.0 << 4 << 0 << "A mennyiség (1e+300) túl nagy";
+        QTest::newRow("new: quantity beyond a billion") << New << 2e9 << 1.0 << 4 << 0 << "A mennyiség";
+        QTest::newRow("new: price 1e300") << New << 1.0 << 1e300 << 4 << 0 << "Az egységár (1e+300) túl nagy";
+        QTest::newRow("new: price × quantity beyond") << New << 1e4 << 1e9 << 4 << 0 << "A tétel értéke";
+        QTest::newRow("new: sum of the document beyond") << New << 1.0 << 7e11 << 4 << 0
+                                                          << "A bizonylat nettó összege";
+        QTest::newRow("new: name beyond 50") << New << 1.0 << 100.0 << 51 << 0
+                                             << "\"Termék / szolgáltatás neve\" legfeljebb 50 karakter";
+        QTest::newRow("new: comment beyond 255") << New << 1.0 << 100.0 << 4 << 256
+                                                 << "\"Megjegyzés\" legfeljebb 255 karakter";
+        QTest::newRow("new: name of 50 fits") << New << 1.0 << 100.0 << 50 << 255 << "";
+        QTest::newRow("edited: quantity 1e300") << Edited << 1e300 << 100.0 << 4 << 0 << "A mennyiség";
+        QTest::newRow("edited: price 1e300") << Edited << 1.0 << 1e300 << 4 << 0 << "Az egységár";
+        QTest::newRow("edited: name beyond 50") << Edited << 1.0 << 100.0 << 51 << 0 << "legfeljebb 50 karakter";
+    }
+    void valuesADocumentCannotHold() {
+        QFETCH(int, variant);
+        QFETCH(double, quantity);
+        QFETCH(double, price);
+        QFETCH(int, nameLength);
+        QFETCH(int, commentLength);
+        QFETCH(QString, message);
+        m_f->settings.alaparmodosit = true;
+        const qint64 doc = m_f->newDocument(kKindInvoice, m_f->otherCustomer);
+        RecordingDialogs dialogs;
+        ScriptedLineUi ui(db());
+        // A line already there: 7e11 at 27 %, so that a second one of the
+        // same size takes the sum beyond what a document holds.
+        {
+            Database::Transaction tr(db());
+            ImportLine(db(), dialogs, LineDocument::load(db(), doc), 1, QStringLiteral("ALMA"), 7e11, 1);
+            RecomputeTotals(db(), doc);
+            tr.commit();
+        }
+        const QString before = lineCodes(db(), doc) + QString::number(lineOf(db(), doc, 1).value("db").toDouble());
+        const QString name(nameLength, QLatin1Char('n'));
+        const QString comment(commentLength, QLatin1Char('m'));
+        ui.products = {QStringLiteral("ALMA")};
+        ui.prices = {price};
+        LineEntryResult r;
+        if (variant == New) {
+            dialogs.answers = {QVariantList{quantity, name, comment}};
+            r = EnterNewLine(db(), dialogs, ui, m_f->settings, LineDocument::load(db(), doc), QString());
+        } else {
+            dialogs.answers = {QVariantList{quantity, name}};
+            r = EditLine(db(), dialogs, ui, m_f->settings, LineDocument::load(db(), doc), 1);
+        }
+        QCOMPARE(consistencyProblem(db(), doc), QString());
+        if (message.isEmpty()) {
+            QVERIFY(r.saved);
+            QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList());
+            QCOMPARE(lineOf(db(), doc, 2).value("cikkszam_nev").toString(), name);
+            return;
+        }
+        QVERIFY(r.made); // the loop goes on
+        QVERIFY(!r.saved);
+        const QString error = dialogs.askedOf(QStringLiteral("error")).value(0);
+        QCOMPARE(error.section(QLatin1Char('\n'), 0, 0), kLineSaveRefused);
+        QVERIFY2(error.contains(message), qPrintable(error));
+        QCOMPARE(lineCodes(db(), doc) + QString::number(lineOf(db(), doc, 1).value("db").toDouble()), before);
+        QCOMPARE(lineOf(db(), doc, 1).value("egysar").toDouble(), 7e11);
+    }
+
+    // The price of a line without a price of its own: the list price less
+    // the discount in the document's currency, also on a foreign-currency
+    // document (no exchange rate converts it), no discount on J, W and E.
+    void listLinePrice_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("discount");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("invoice") << "S" << 10.0 << 900.0;
+        QTest::newRow("proforma") << "P" << 25.0 << 750.0;
+        QTest::newRow("credit note") << "J" << 10.0 << 1000.0;
+        QTest::newRow("cancelling document") << "W" << 10.0 << 1000.0;
+        QTest::newRow("advance invoice") << "E" << 10.0 << 1000.0;
+    }
+    void listLinePrice() {
+        QFETCH(QString, kind);
+        QFETCH(double, discount);
+        QFETCH(double, expected);
+        QCOMPARE(orvix::listLinePrice(1000, kind.at(0), discount), expected);
+        // A euro customer's invoice in the editor takes the same price.
+        if (kind != QLatin1String("S"))
+            return;
+        db().execSql(QStringLiteral("UPDATE ugyfel SET vat='EUR' WHERE ugyfel=?"), {m_f->customer});
+        RecordingDialogs dialogs;
+        dialogs.answers = {400.0};
+        const qint64 doc =
+            CreateEditorDocument(db(), dialogs, m_f->settings, m_f->user, kKindInvoice, m_f->customer, false);
+        QCOMPARE(db().queryFloat(QStringLiteral("SELECT arfolyam FROM szla WHERE szla=?"), 0, {doc}), 400.0);
+        ScriptedLineUi ui(db());
+        const QVariantMap line = makeLine(New, doc, QStringLiteral("ALMA"), 1, 0, dialogs, ui);
+        QCOMPARE(line.value("egysar").toDouble(), expected);
     }
 
     void unknownAndPosted() {

@@ -7,7 +7,7 @@
 // kill it halfway. Started with --run ARGS it runs the import-lines command.
 #include "EditorFixture.h"
 
-#include "invoicing/ImportCommand.h"
+#include "invoicing/DocumentCommands.h"
 #include "invoicing/LineImport.h"
 
 #include <QCoreApplication>
@@ -117,6 +117,19 @@ private Q_SLOTS:
         QTest::newRow("last record without its price")
             << "ALMA\n2\n10\nK5\n3" << false << true << true << "1:ALMA 2 10"
             << "Az utolsó tétel hiányos (cikkszám: K5): a mennyisége vagy az ára hiányzik.";
+        QTest::newRow("a price no document holds")
+            << "K5;1;5\nALMA;1;1e300\nK18;1;1" << true << true << true << "1:K5 1 5"
+            << "Az egységár (1e+300) túl nagy: legfeljebb 1 000 000 000 000 lehet (abszolút értékben). "
+               "(cikkszám: ALMA)";
+        QTest::newRow("a quantity no line holds")
+            << "K5;1e10" << true << true << false << ""
+            << "A mennyiség (10000000000) túl nagy: legfeljebb 1 000 000 000 lehet (abszolút értékben). "
+               "(cikkszám: K5)";
+        QTest::newRow("the line that takes the sum beyond")
+            << "ALMA;1;600000000000\nK5;1;1\nALMA;1;600000000000" << true << true << true
+            << "1:ALMA 1 6e+11 2:K5 1 1"
+            << "A bizonylat nettó összege (1200000000001) túl nagy: legfeljebb 1 000 000 000 000 lehet "
+               "(abszolút értékben). (cikkszám: ALMA)";
     }
     void layouts() {
         QFETCH(QString, text);
@@ -219,9 +232,17 @@ private Q_SLOTS:
         QTest::newRow("one per line, old code page")
             << QStringList{"--qty"} << QByteArray("k\xf6nyv\n1\nK18\n2") << 1 << ""
             << "Nem létező cikkszám: KONYV";
+        // Stopped part-way, the lines before the stop kept: exit code 3.
         QTest::newRow("stops at an unknown code")
-            << QStringList{} << QByteArray("K18\nNINCS\nALMA") << 1 << "1:K18"
+            << QStringList{} << QByteArray("K18\nNINCS\nALMA") << 3 << "1:K18"
             << "Nem létező cikkszám: NINCS";
+        QTest::newRow("stops at the first line: nothing written")
+            << QStringList{"--semicolon", "--qty", "--price"} << QByteArray("ALMA;1e300;1e300\nK5;1;1") << 1 << ""
+            << "Az egységár (1e+300) túl nagy";
+        QTest::newRow("stops at a price no document holds")
+            << QStringList{"--semicolon", "--qty", "--price"} << QByteArray("K5;2;3\nALMA;1;1e308") << 3
+            << "1:K5"
+            << "Az egységár (1e+308) túl nagy";
         QTest::newRow("unknown switch") << QStringList{"--mennyiseg"} << QByteArray("ALMA") << 2 << ""
                                         << "ismeretlen kapcsoló: --mennyiseg";
     }
@@ -264,7 +285,8 @@ int main(int argc, char** argv) {
     if (args.size() > 4 && args.at(1) == kWorker)
         return runWorker(args.mid(2));
     if (args.size() > 1 && args.at(1) == kRun)
-        return runImportLinesCommand(args.mid(2));
+        return cli::runCommand({&documentCommands()},
+                               QStringList{QStringLiteral("import-lines")} + args.mid(2));
     LineImportTest test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

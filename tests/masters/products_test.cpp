@@ -78,26 +78,38 @@ private Q_SLOTS:
         QCOMPARE(p.brutto, brutto);
     }
 
-    // An exempt product is stored at rate 0 with net = gross: the price the
-    // user entered is kept in either entry mode.
+    // An exempt product is stored at rate 0, VAT 0 and gross := net. In
+    // gross-based entry the net price is the one the typed gross price gives
+    // at the rate shown, so 1270 typed at 27 % is stored as 1000.
     void exemptSaved_data() {
         QTest::addColumn<bool>("grossBased");
-        QTest::newRow("net-based") << false;
-        QTest::newRow("gross-based") << true;
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<double>("entered");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("net-based, rate 27") << false << 27.0 << 500.0 << 500.0;
+        QTest::newRow("gross-based, rate 27") << true << 27.0 << 1270.0 << 1000.0;
+        QTest::newRow("gross-based, rate 0") << true << 0.0 << 800.0 << 800.0;
     }
     void exemptSaved() {
         QFETCH(bool, grossBased);
+        QFETCH(double, rate);
+        QFETCH(double, entered);
+        QFETCH(double, stored);
         Product p = product(QStringLiteral("MENTES"), QStringLiteral("Tanfolyam"));
         p.tm = true;
-        (grossBased ? p.brutto : p.netto) = 500;
+        p.afakulcs = rate;
+        const Prices shown = grossBased ? pricesFromGross(entered, rate) : pricesFromNet(entered, rate);
+        p.netto = shown.netto;
+        p.afa = shown.afa;
+        p.brutto = shown.brutto;
         ScriptedDialogs d;
         QVERIFY(saveProduct(db(), d, p, std::nullopt, grossBased).saved);
         QSqlQuery q = db().select(QStringLiteral("SELECT afakulcs, afa, netto, brutto, tm FROM cikkszam"));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toDouble(), 0.0);
         QCOMPARE(q.value(1).toDouble(), 0.0);
-        QCOMPARE(q.value(2).toDouble(), 500.0);
-        QCOMPARE(q.value(3).toDouble(), 500.0);
+        QCOMPARE(q.value(2).toDouble(), stored);
+        QCOMPARE(q.value(3).toDouble(), stored);
         QCOMPARE(q.value(4).toString(), QStringLiteral("I"));
     }
 
@@ -135,48 +147,87 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("rate");
         QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("asked");
+        QTest::addColumn<double>("net");
+        QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("no code") << " "
-                                 << "Csavar" << 27.0 << ""
-                                 << "error: Hiányos, vagy hibás adatmegadás\nAdja meg a cikkszámot!"
-                                 << "cikkszam";
-        QTest::newRow("no name") << "CS1"
-                                 << "" << 27.0 << ""
-                                 << "error: Hiányos, vagy hibás adatmegadás\nAdja meg a megnevezést!"
-                                 << "cikkszam_nev";
-        QTest::newRow("rate over 100")
-            << "CS1"
-            << "Csavar" << 127.0 << ""
-            << "error: Hiányos, vagy hibás adatmegadás\nAz áfakulcs 0 és 100 között lehet."
-            << "afakulcs";
-        QTest::newRow("code too long")
-            << "CS12345678901234"
-            << "Csavar" << 27.0 << ""
-            << "error: Hiányos, vagy hibás adatmegadás\nA mező legfeljebb 15 karakter "
-               "lehet: CS12345678901234"
-            << "cikkszam";
-        QTest::newRow("unit not in its table") << "CS1"
-                                               << "Csavar" << 27.0 << "hordó"
-                                               << "error: Érvénytelen adat megadás"
-                                               << "mert";
+        const QString bad = QStringLiteral("error: Hiányos, vagy hibás adatmegadás\n");
+        const QString rateRange = bad + QStringLiteral("A(z) \"áfakulcs\" értéke 0 és 100 között lehet.");
+        const QString tooLarge = bad + QStringLiteral("A(z) \"nettó\" mező értéke érvénytelen: az összeg "
+                                                      "legfeljebb 1 000 000 000 000 lehet (előjeltől függetlenül).");
+        QTest::newRow("no code") << " " << "Csavar" << 27.0 << "" << 0.0
+                                 << bad + "Adja meg a cikkszámot!" << "cikkszam";
+        QTest::newRow("no name") << "CS1" << "" << 27.0 << "" << 0.0
+                                 << bad + "Adja meg a megnevezést!" << "cikkszam_nev";
+        QTest::newRow("rate over 100") << "CS1" << "Csavar" << 127.0 << "" << 0.0 << rateRange << "afakulcs";
+        QTest::newRow("rate not a number") << "CS1" << "Csavar" << qQNaN() << "" << 0.0 << rateRange
+                                           << "afakulcs";
+        QTest::newRow("code too long") << "CS12345678901234" << "Csavar" << 27.0 << "" << 0.0
+                                       << bad + "A(z) \"cikkszám\" mező legfeljebb 15 karakter lehet."
+                                       << "cikkszam";
+        QTest::newRow("name too long") << "CS1" << QString(51, QLatin1Char('n')) << 27.0 << "" << 0.0
+                                       << bad + "A(z) \"megnevezés\" mező legfeljebb 50 karakter lehet."
+                                       << "cikkszam_nev";
+        QTest::newRow("unit not in its table") << "CS1" << "Csavar" << 27.0 << "hordó" << 0.0
+                                               << "error: Érvénytelen adat megadás" << "mert";
+        QTest::newRow("net 1e300") << "CS1" << "Csavar" << 27.0 << "" << 1e300 << tooLarge << "netto";
+        QTest::newRow("net infinite") << "CS1" << "Csavar" << 27.0 << "" << qInf() << tooLarge << "netto";
+        QTest::newRow("net fits, its gross does not")
+            << "CS1" << "Csavar" << 27.0 << "" << 0.9e12 << tooLarge << "netto";
+        QTest::newRow("negative beyond the bound") << "CS1" << "Csavar" << 0.0 << "" << -2e12 << tooLarge
+                                                   << "netto";
     }
     void refusals() {
         QFETCH(QString, code);
         QFETCH(QString, name);
         QFETCH(double, rate);
         QFETCH(QString, unit);
-        QFETCH(QString, asked);
+        QFETCH(double, net);
+        QFETCH(QString, reason);
         QFETCH(QString, focus);
         Product p = product(code, name);
         p.afakulcs = rate;
         p.mert = unit;
+        p.netto = net;
         ScriptedDialogs d;
         const SaveResult r = saveProduct(db(), d, p, std::nullopt, false);
         QVERIFY(!r.saved);
-        QCOMPARE(d.asked, QStringList{asked});
+        QCOMPARE(d.asked, QStringList{reason});
         QCOMPARE(r.focusField, focus);
         QCOMPARE(count(db()), qint64(0));
+    }
+
+    // A new advance item adds the category and unit it names, in the same
+    // transaction as itself; an ordinary product may not.
+    void advanceItemBringsItsCodes() {
+        db().execSql(QStringLiteral("DELETE FROM mert WHERE mert='db'"));
+        Product item = product(QStringLiteral("0ELO2710"), QStringLiteral("Előleg"));
+        item.kategoria = QStringLiteral("ELOLEG");
+        item.mert = QStringLiteral("Db");
+        item.eloleg = true;
+        item.ugyfel = 7;
+        Product plain = item;
+        plain.cikkszam = QStringLiteral("SIMA");
+        plain.eloleg = false;
+        ScriptedDialogs d;
+        QVERIFY(!saveProduct(db(), d, plain, std::nullopt, false).saved);
+        QCOMPARE(d.asked, QStringList{QStringLiteral("error: Érvénytelen adat megadás")});
+        QVERIFY(saveProduct(db(), d, item, std::nullopt, false).saved);
+        QCOMPARE(db().queryText(QStringLiteral("SELECT kategoria_nev FROM kategoria WHERE kategoria='ELOLEG'"),
+                                {}),
+                 QStringLiteral("Előleg"));
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM mert WHERE mert='Db'"), -1), 1);
+        QCOMPARE(db().queryText(QStringLiteral("SELECT eloleg FROM cikkszam WHERE cikkszam='0ELO2710'"), {}),
+                 QStringLiteral("I"));
+
+        // A second item finds them in place; a refused item adds nothing.
+        Product second = item;
+        second.cikkszam = QStringLiteral("0ELO2711");
+        QVERIFY(saveProduct(db(), d, second, std::nullopt, false).saved);
+        db().execSql(QStringLiteral("DELETE FROM kategoria"));
+        Product refused = item;
+        refused.cikkszam = QStringLiteral("0ELO2710"); // code in use
+        QVERIFY(!saveProduct(db(), d, refused, std::nullopt, false).saved);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria"), -1), 0);
     }
 
     void newProductDefaults() {

@@ -26,8 +26,9 @@ Dialogs::Answer ScriptedDialogs::question3(const QString& caption, const QString
 }
 
 std::optional<QString> ScriptedDialogs::inputText(const QString& caption, const QString& prompt, const QString&,
-                                                  const QString&) {
-    asked << QStringLiteral("inputText: ") + caption + QStringLiteral(" | ") + prompt;
+                                                  const QString&, Echo echo) {
+    asked << (echo == Echo::Password ? QStringLiteral("inputPassword: ") : QStringLiteral("inputText: ")) +
+                 caption + QStringLiteral(" | ") + prompt;
     const QVariant v = take();
     if (!v.isValid())
         return std::nullopt;

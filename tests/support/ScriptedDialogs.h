@@ -17,7 +17,9 @@ public:
     // answer is answered with defaultAnswer.
     std::deque<QVariant> answers;
     bool defaultAnswer = true;
-    QStringList asked; // "error: …", "question: caption | text", "inputText: caption | prompt" …
+    // "error: …", "question: caption | text", "inputText: caption | prompt"
+    // ("inputPassword: caption | prompt" for a hidden input) …
+    QStringList asked;
 
     void error(const QString& text) override { asked << QStringLiteral("error: ") + text; }
     void warning(const QString& text) override { asked << QStringLiteral("warning: ") + text; }
@@ -25,7 +27,7 @@ public:
     bool question(const QString& caption, const QString& text) override;
     Answer question3(const QString& caption, const QString& text) override;
     std::optional<QString> inputText(const QString& caption, const QString& prompt, const QString& initial,
-                                     const QString& mask) override;
+                                     const QString& mask, Echo echo) override;
     std::optional<double> inputNumber(const QString& caption, const QString& prompt, double initial) override;
     std::optional<double> inputQuantity(const QString& caption, const QString& prompt, double initial,
                                         bool wholeOnly, double limit) override;

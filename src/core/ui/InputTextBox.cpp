@@ -17,7 +17,7 @@ constexpr int kPromptWidth = 320;
 } // namespace
 
 InputTextBox::InputTextBox(const QString& caption, const QString& prompt, const QString& initial,
-                           const QString& mask, QWidget* parent)
+                           const QString& mask, QWidget* parent, Dialogs::Echo echo)
     : QDialog(parent) {
     setObjectName(QStringLiteral("InputTextBox"));
     setWindowTitle(caption);
@@ -31,6 +31,8 @@ InputTextBox::InputTextBox(const QString& caption, const QString& prompt, const 
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("Edit"));
     m_edit->setMaxLength(kMaxLength);
+    if (echo == Dialogs::Echo::Password)
+        m_edit->setEchoMode(QLineEdit::Password);
     if (!mask.isEmpty())
         m_edit->setInputMask(mask);
     m_edit->setText(initial);
@@ -66,8 +68,8 @@ QString InputTextBox::text() const {
 }
 
 std::optional<QString> inputTextBox(QWidget* parent, const QString& caption, const QString& prompt,
-                                    const QString& initial, const QString& mask) {
-    InputTextBox box(caption, prompt, initial, mask, parent);
+                                    const QString& initial, const QString& mask, Dialogs::Echo echo) {
+    InputTextBox box(caption, prompt, initial, mask, parent, echo);
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return box.text();

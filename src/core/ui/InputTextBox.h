@@ -1,7 +1,9 @@
 // The text input built on the fly: caption, a wrapping prompt and a one-line
 // field of at most 255 characters with an optional input mask, centred on the
-// screen, its text preselected.
+// screen, its text preselected. In password mode the typed text is hidden.
 #pragma once
+
+#include "core/Dialogs.h"
 
 #include <QDialog>
 #include <QString>
@@ -19,7 +21,7 @@ public:
     static constexpr int kMaxLength = 255;
 
     InputTextBox(const QString& caption, const QString& prompt, const QString& initial, const QString& mask,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, Dialogs::Echo echo = Dialogs::Echo::Normal);
 
     QString text() const;
     QLineEdit* edit() const { return m_edit; }
@@ -32,6 +34,7 @@ private:
 
 // The typed text, or std::nullopt when cancelled.
 std::optional<QString> inputTextBox(QWidget* parent, const QString& caption, const QString& prompt,
-                                    const QString& initial = {}, const QString& mask = {});
+                                    const QString& initial = {}, const QString& mask = {},
+                                    Dialogs::Echo echo = Dialogs::Echo::Normal);
 
 } // namespace orvix::ui

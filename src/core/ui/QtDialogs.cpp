@@ -1,8 +1,8 @@
 #include "core/ui/QtDialogs.h"
 
-#include "common/ui/Tfrm_AdatbazisNyitBDE.h"
 #include "core/ui/InputTextBox.h"
 #include "core/ui/MessageBoxes.h"
+#include "core/ui/Tfrm_AdatbazisNyitBDE.h"
 #include "core/ui/Tfrm_Idoszak.h"
 #include "core/ui/Tfrm_IdoszakStr.h"
 #include "core/ui/Tfrm_Inp.h"
@@ -31,8 +31,8 @@ Dialogs::Answer QtDialogs::question3(const QString& caption, const QString& text
 }
 
 std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
-                                            const QString& initial, const QString& mask) {
-    return inputTextBox(parent(), caption, prompt, initial, mask);
+                                            const QString& initial, const QString& mask, Echo echo) {
+    return inputTextBox(parent(), caption, prompt, initial, mask, echo);
 }
 
 std::optional<double> QtDialogs::inputNumber(const QString& caption, const QString& prompt, double initial) {

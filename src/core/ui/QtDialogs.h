@@ -20,7 +20,7 @@ public:
     Answer question3(const QString& caption, const QString& text) override;
 
     std::optional<QString> inputText(const QString& caption, const QString& prompt, const QString& initial,
-                                     const QString& mask) override;
+                                     const QString& mask, Echo echo) override;
     std::optional<double> inputNumber(const QString& caption, const QString& prompt, double initial) override;
     std::optional<double> inputQuantity(const QString& caption, const QString& prompt, double initial,
                                         bool wholeOnly, double limit) override;

@@ -40,7 +40,7 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Database& db, const QString
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("eFelhasznalo"));
-    m_name->setMaxLength(kMaxUserNameLength);
+    limitToField(m_name, QStringLiteral("felhasznalo"), QStringLiteral("felhasznalo"));
     m_password = passwordField(this, "eJelszo");
     m_passwordAgain = passwordField(this, "eJelszo2");
     m_rendszergazda = new QCheckBox(QStringLiteral("Rendszergazda"), this);

@@ -1,5 +1,7 @@
 #include "core/ui/Tfrm_IdoszakStr.h"
 
+#include "core/Periods.h"
+#include "core/ui/MessageBoxes.h"
 #include "core/ui/WindowSupport.h"
 
 #include <QGridLayout>
@@ -16,8 +18,9 @@ const QString kWindowName = QStringLiteral("Tfrm_IdoszakStr");
 
 const QString Tfrm_IdoszakStr::kMask = QStringLiteral("0000.00;_");
 
-Tfrm_IdoszakStr::Tfrm_IdoszakStr(const MonthPeriod& initial, const QString& caption, QWidget* parent)
-    : QDialog(parent) {
+Tfrm_IdoszakStr::Tfrm_IdoszakStr(const MonthPeriod& initial, const QString& caption, QWidget* parent,
+                                 Dialogs* dialogs)
+    : QDialog(parent), m_dialogs(dialogs) {
     setObjectName(kWindowName);
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Időszak megadása") : caption);
     setModal(true);
@@ -39,7 +42,7 @@ Tfrm_IdoszakStr::Tfrm_IdoszakStr(const MonthPeriod& initial, const QString& capt
     m_to = addRow(1, QStringLiteral("ig"), initial.to);
 
     const OkCancelButtons buttons = makeOkCancelButtons(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons.ok, &QPushButton::clicked, this, &Tfrm_IdoszakStr::ok);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -52,6 +55,20 @@ Tfrm_IdoszakStr::Tfrm_IdoszakStr(const MonthPeriod& initial, const QString& capt
 
 MonthPeriod Tfrm_IdoszakStr::period() const {
     return {m_from->text(), m_to->text()};
+}
+
+void Tfrm_IdoszakStr::ok() {
+    if (const std::optional<MonthPeriodProblem> problem = checkMonthPeriod(period())) {
+        if (m_dialogs)
+            m_dialogs->error(problem->message);
+        else
+            errorBox(this, problem->message);
+        QLineEdit* field = problem->field == 0 ? m_from : m_to;
+        field->setFocus();
+        field->selectAll();
+        return;
+    }
+    accept();
 }
 
 std::optional<MonthPeriod> inputMonthPeriodWindow(QWidget* parent, const QString& caption,

@@ -29,7 +29,7 @@ Tfrm_Login::Tfrm_Login(Database& db, QWidget* parent, Dialogs* dialogs) : QDialo
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("eFelhasznalo"));
-    m_name->setMaxLength(kMaxUserNameLength);
+    limitToField(m_name, QStringLiteral("felhasznalo"), QStringLiteral("felhasznalo"));
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("eJelszo"));
     m_password->setMaxLength(kMaxPasswordLength);

@@ -6,6 +6,7 @@
 #include <QStatusBar>
 
 #include "core/AppContext.h"
+#include "core/FieldLimits.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -317,6 +318,33 @@ void applyFontSize(QWidget* window) {
 
 void restrictTypedKeys(QWidget* field, const QString& allowedCharacters) {
     field->installEventFilter(new KeyRestriction(field, allowedCharacters));
+}
+
+int limitToField(QWidget* edit, const QString& table, const QString& field) {
+    const int width = fieldWidth(table, field);
+    if (width <= 0 || !edit)
+        return 0;
+    if (auto* line = qobject_cast<QLineEdit*>(edit)) {
+        line->setMaxLength(width);
+    } else if (auto* box = qobject_cast<QComboBox*>(edit)) {
+        if (box->lineEdit())
+            box->lineEdit()->setMaxLength(width);
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(edit)) {
+        QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, width] {
+            const QString text = memo->toPlainText();
+            if (text.size() <= width)
+                return;
+            QTextCursor cursor = memo->textCursor();
+            const int position = std::min<int>(cursor.position(), width);
+            memo->setPlainText(text.left(width));
+            cursor = memo->textCursor();
+            cursor.setPosition(position);
+            memo->setTextCursor(cursor);
+        });
+    } else {
+        return 0;
+    }
+    return width;
 }
 
 QAction* addWindowAction(QWidget* window, const QString& name, const QString& text, const QKeySequence& key) {

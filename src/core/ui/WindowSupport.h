@@ -77,6 +77,13 @@ void applyFontSize(QWidget* window);
 // field (typed characters only; moving and deleting keys are not affected).
 void restrictTypedKeys(QWidget* field, const QString& allowedCharacters);
 
+// Gives a text field the catalogue width of table.field (data/ catalogue) as
+// its maximum length: a QLineEdit, the line of an editable QComboBox, or a
+// QPlainTextEdit (whose longer text is cut back as it is typed or pasted).
+// Fields without a width (numbers, dates, memos) are left alone. Returns the
+// width, 0 when there is none.
+int limitToField(QWidget* edit, const QString& table, const QString& field);
+
 // The "OK" (default) and "Mégsem" (cancel) buttons of a small window, named
 // BitBtn1 and BitBtn2, right-aligned in the returned row.
 struct OkCancelButtons {

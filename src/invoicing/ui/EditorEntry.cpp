@@ -87,11 +87,14 @@ bool openInvoiceEditor(QWidget* parent, Database& db, qint64 documentKey, const 
 }
 
 std::optional<qint64> newDocumentFromRegister(QWidget* parent, Database& db, QChar kind, qint64 customer,
-                                              const RefreshRegister& refresh) {
+                                              const RefreshRegister& refresh,
+                                              const std::function<void()>& chosen) {
     AfaTartalomChooser chooser(parent);
     const std::optional<bool> reverse = ChooseReverseCharge(app().settings, chooser);
     if (!reverse)
         return std::nullopt;
+    if (chosen)
+        chosen();
     return openInvoiceEditor(parent, db, kind, -1, customer, *reverse, refresh);
 }
 

@@ -35,10 +35,12 @@ bool openInvoiceEditor(QWidget* parent, Database& db, qint64 documentKey,
                        const RefreshRegister& refresh = {});
 
 // "Új számla" (kind 'S') and "Új proforma" (kind 'P'): the reverse-charge
-// choice ("ÁFA tartalom"), then a new document of the customer in the editor.
+// choice ("ÁFA tartalom"), then chosen (the register switches to its
+// documents list), then a new document of the customer in the editor.
 // Nothing when the choice was cancelled.
 std::optional<qint64> newDocumentFromRegister(QWidget* parent, Database& db, QChar kind, qint64 customer,
-                                              const RefreshRegister& refresh = {});
+                                              const RefreshRegister& refresh = {},
+                                              const std::function<void()>& chosen = {});
 
 // "Eladok...": the customer chooser (starting on customer), the quantity,
 // the reverse-charge choice and the price make an invoice of the product

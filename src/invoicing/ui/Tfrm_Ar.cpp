@@ -1,6 +1,7 @@
 #include "invoicing/ui/Tfrm_Ar.h"
 
 #include "core/AppContext.h"
+#include "core/ui/MessageBoxes.h"
 #include "core/ui/WindowSupport.h"
 
 #include <QEvent>
@@ -17,6 +18,8 @@ namespace orvix::ui {
 namespace {
 
 const QString kWindowName = QStringLiteral("Tfrm_Ar");
+constexpr int kPriceBoxLength = 24;
+constexpr int kPercentBoxLength = 10;
 
 } // namespace
 
@@ -89,6 +92,9 @@ QWidget* Tfrm_Ar::makePage(bool net) {
         restrictTypedKeys(e, QStringLiteral("-,."));
         e->installEventFilter(this);
     }
+    // Room for the largest price a document holds, with its decimals.
+    box->setMaxLength(kPriceBoxLength);
+    percent->setMaxLength(kPercentBoxLength);
     connect(minus, &QPushButton::clicked, this, &Tfrm_Ar::reduceByPercent);
     if (net) {
         m_net = box;
@@ -141,6 +147,17 @@ void Tfrm_Ar::setNetPage(bool net) {
 void Tfrm_Ar::reduceByPercent() {
     m_entry.reduceByPercent(percentEdit(netPage())->text());
     showTexts(false, false);
+}
+
+void Tfrm_Ar::accept() {
+    if (const std::optional<QString> problem = m_entry.resultProblem(netPage())) {
+        errorBox(this, *problem);
+        QLineEdit* box = netPage() ? m_net : m_gross;
+        box->setFocus();
+        box->selectAll();
+        return;
+    }
+    QDialog::accept();
 }
 
 bool Tfrm_Ar::eventFilter(QObject* watched, QEvent* event) {

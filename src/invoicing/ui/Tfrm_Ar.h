@@ -36,6 +36,8 @@ public:
     QLabel* grossDiscount() const { return m_grossDiscount; }
     // "- %" of the shown page.
     void reduceByPercent();
+    // "OK": refused with a message for a price a document cannot hold.
+    void accept() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -112,9 +112,12 @@ Tfrm_CikkValaszt::Tfrm_CikkValaszt(Database& db, ProductChoiceMode mode, const Q
         dialogs = m_ownDialogs.get();
     }
     m_dialogs = dialogs;
-    const QString order = productChooserOrderField(sortField);
+    // The order (and its highlighted column) of the main window's product
+    // list unless the caller asks for another.
+    m_orderField = productChooserOrderField(sortField.isEmpty() ? productListOrder() : sortField);
+    m_sortColumn = -1;
     for (int c = 0; c < ColumnCount; ++c)
-        if (order == QLatin1String(kFields[c]))
+        if (m_orderField == QLatin1String(kFields[c]))
             m_sortColumn = c;
 
     m_aElfogad =
@@ -243,7 +246,7 @@ QString Tfrm_CikkValaszt::condition() const {
 
 void Tfrm_CikkValaszt::reload(const QString& current) {
     const QString where = condition();
-    const QString order = QLatin1String(kFields[m_sortColumn]);
+    const QString& order = m_orderField;
     try {
         m_count = int(m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM cikkszam WHERE ") + where, 0));
         QSqlQuery q(m_db.sql());
@@ -274,7 +277,7 @@ void Tfrm_CikkValaszt::positionOnPrefix(const QString& text, bool onCode) {
     // The first row (in the list's order) whose sort column, or for the
     // start product whose code, begins with the text; no such row: the
     // cursor stays.
-    const QString field = onCode ? QStringLiteral("cikkszam") : QLatin1String(kFields[m_sortColumn]);
+    const QString field = onCode ? QStringLiteral("cikkszam") : m_orderField;
     QString pattern = text.toUpper();
     pattern.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     pattern.replace(QLatin1Char('%'), QStringLiteral("\\%"));
@@ -283,7 +286,7 @@ void Tfrm_CikkValaszt::positionOnPrefix(const QString& text, bool onCode) {
         const QString code = m_db.queryText(
             QStringLiteral("SELECT cikkszam FROM cikkszam WHERE %1 AND (UPPER(%2) LIKE ? ESCAPE '\\') "
                            "ORDER BY %3, cikkszam LIMIT 1")
-                .arg(condition(), field, QLatin1String(kFields[m_sortColumn])),
+                .arg(condition(), field, m_orderField),
             QString(), {pattern + QLatin1Char('%')});
         if (!code.isEmpty())
             setCurrentCode(code);
@@ -332,6 +335,7 @@ void Tfrm_CikkValaszt::sortByColumn(int column) {
         return;
     const QString current = currentCode();
     m_sortColumn = column;
+    m_orderField = QLatin1String(kFields[column]);
     m_model->setSortColumn(column);
     reload(current);
     m_search->setFocus();
@@ -430,9 +434,7 @@ void Tfrm_CikkValaszt::newProduct() {
     std::optional<QString> saved;
     if (m_mode == ProductChoiceMode::Advance) {
         try {
-            const Product item = newAdvanceItem(m_db, app().settings, m_customer);
-            ensureAdvanceItemCodes(m_db, item);
-            saved = editNewAdvanceItem(item);
+            saved = editNewAdvanceItem(newAdvanceItem(m_db, app().settings, m_customer));
         } catch (const DbError& e) {
             m_dialogs->error(e.text());
             return;

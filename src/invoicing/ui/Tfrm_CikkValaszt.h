@@ -35,8 +35,9 @@ public:
     enum Column { ColCikkszam = 0, ColNev, ColKategoria, ColMert, ColNetto, ColBrutto, ColumnCount };
 
     // startCode: the chooser starts on the first product whose code begins
-    // with it (letter case ignored). sortField: the order of the main
-    // window's product list (a column's field; empty: the code).
+    // with it (letter case ignored). sortField: the order to start in (a
+    // column's field); empty: the order of the main window's product list
+    // (productListOrder).
     Tfrm_CikkValaszt(Database& db, ProductChoiceMode mode, const QString& startCode, qint64 customer = -1,
                      const QString& sortField = {}, QWidget* parent = nullptr, Dialogs* dialogs = nullptr);
     ~Tfrm_CikkValaszt() override;
@@ -49,7 +50,10 @@ public:
     QString currentCode() const;
     bool setCurrentCode(const QString& code);
     QStringList shownCodes() const;
+    // The highlighted column of the order; -1 when the list is ordered by a
+    // field it does not show.
     int sortColumn() const { return m_sortColumn; }
+    QString orderField() const { return m_orderField; }
     void sortByColumn(int column);
     QString positionText() const;
     QString secondNameText() const;
@@ -101,6 +105,7 @@ private:
     QAction* m_aSzerkeszt = nullptr;
     QAction* m_aTorol = nullptr;
     int m_sortColumn = ColCikkszam;
+    QString m_orderField = QStringLiteral("cikkszam");
     int m_count = 0;
     std::optional<ProductChoiceResult> m_choice;
 };

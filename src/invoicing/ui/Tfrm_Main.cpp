@@ -1,6 +1,7 @@
 #include "invoicing/ui/Tfrm_Main.h"
 
 #include "invoicing/ui/EditorEntry.h"
+#include "invoicing/ui/PrintHooks.h"
 #include "masters/CodeTables.h"
 #include "masters/Customers.h"
 #include "masters/Products.h"
@@ -12,17 +13,18 @@
 #include "masters/ui/Tfrm_UgyfelValaszt.h"
 
 #include "common/Database.h"
-#include "common/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
+#include "core/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
 #include "invoicing/Register.h"
 #include "invoicing/ui/Tfrm_BizonylatKeres.h"
 #include "invoicing/ui/Tfrm_Splash.h"
+#include "invoicing/ui/Tfrm_TermekKeres.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,6 +61,7 @@ const QString kProgramVersion = QStringLiteral("1.0.0");
 const QString kDocumentationFile = QStringLiteral("Orvix_Szamla.pdf");
 const QString kNewsProgram = QStringLiteral("Ujdonsag.exe");
 const QString kDocumentNotFoundMessage = QStringLiteral("A keresett bizonylat nem található.");
+const QString kRowNotListedMessage = QStringLiteral("A keresett sor nem szerepel a listában.");
 constexpr int kMarkColumnWidth = 30;
 
 const char* const kListActions[3] = {"aCikktorzs", "aVevok", "aMozgas"};
@@ -95,6 +98,15 @@ public:
         style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, widget);
     }
 };
+
+// The list Alt+1, Alt+2 or Alt+3 switches to (the digit row or the keypad);
+// -1 for any other key.
+int listOfAltDigit(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::AltModifier || key->key() < Qt::Key_1 || key->key() > Qt::Key_3)
+        return -1;
+    return key->key() - Qt::Key_1;
+}
 
 bool isSearchStartKey(const QString& typed, QChar& out) {
     if (typed.size() != 1)
@@ -277,7 +289,12 @@ void Tfrm_Main::installHandlers() {
         m_search[list]->setFocus();
         m_search[list]->selectAll();
     });
-    handle("aTermKeres", OnDocuments, [this](int) { findDocument(); });
+    handle("aTermKeres", OnAllLists, [this](int list) {
+        if (list == Documents)
+            findDocument();
+        else
+            findProductOrCustomer(list);
+    });
     handle("aTorol", OnProducts | OnCustomers, [this](int list) { deleteRow(list); });
     handle("aExcelbe", OnAllLists, [this](int list) { exportShownList(list); });
     handle("aUgrik", OnDocuments, [this](int) { jumpToCustomer(); });
@@ -354,15 +371,34 @@ void Tfrm_Main::installMasterHandlers() {
 // New documents, editing and the quick sale.
 void Tfrm_Main::installInvoicingHandlers() {
     const auto refresh = [this](qint64 doc) { RefreshRegister(doc); };
+    // The customer, the reverse-charge choice, then the documents list and
+    // the editor: a cancelled choice leaves the list shown as it was.
     const auto newDocument = [this, refresh](int list, QChar kind) {
         const auto customer = currentCustomer(list);
         if (!customer)
             return;
-        switchToList(Documents);
-        ui::newDocumentFromRegister(this, *m_db, kind, *customer, refresh);
+        ui::newDocumentFromRegister(this, *m_db, kind, *customer, refresh, [this] { switchToList(Documents); });
     };
     handle("aSzallito", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('S')); });
     handle("aProforma", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('P')); });
+    // The document print, when the program installed it.
+    const ui::DocumentPrintHooks& printing = ui::documentPrintHooks();
+    if (printing.preview)
+        handle("aNyomtatKep", OnDocuments, [this](int list) {
+            const QVariant key = currentKey(list);
+            if (!key.isValid())
+                return;
+            const bool fa = m_db->queryText(QStringLiteral("SELECT fa FROM szla WHERE szla=?"), QString(), {key})
+                                .trimmed() == QLatin1String("I");
+            ui::documentPrintHooks().preview(this, *m_db, key.toLongLong(), fa);
+        });
+    if (printing.print)
+        handle("aNyomtat", OnDocuments, [this](int list) {
+            const QVariant key = currentKey(list);
+            if (!key.isValid())
+                return;
+            ui::documentPrintHooks().print(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
+        });
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
         if (!code.isValid())
@@ -649,6 +685,7 @@ void Tfrm_Main::createModels() {
         m_searchField[i] = def.orderField.isEmpty() ? def.source.key : def.orderField;
         updateSearchTitle(i);
     }
+    setProductListOrder(registerList(Products).orderField);
 }
 
 void Tfrm_Main::switchToList(int list) {
@@ -834,6 +871,9 @@ void Tfrm_Main::sortByColumn(int list, int column) {
     m_opening = true;
     m->setOrder(choice.field, choice.descending);
     m->setHighlightedColumn(column);
+    // The product chooser opens in the order of this list.
+    if (list == Products)
+        setProductListOrder(choice.field);
     const int row = key.isValid() ? m->rowOfKey(key) : -1;
     m_opening = false;
     setCurrentRow(list, row >= 0 ? row : 0);
@@ -849,6 +889,14 @@ bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
             continue;
         if (watched == m_grids[i]->viewport() && event->type() == QEvent::Resize) {
             applyColumnWidths(i);
+        } else if ((watched == m_grids[i] || watched == m_search[i]) && event->type() == QEvent::KeyPress &&
+                   listOfAltDigit(static_cast<QKeyEvent*>(event)) >= 0) {
+            // Alt+1/2/3 that reaches a list as a key press (the window's
+            // shortcuts did not take it: under X a window can get the
+            // keyboard without being the active window) still switches the
+            // lists, and no digit is typed into a search box.
+            runAction(QLatin1String(kListActions[listOfAltDigit(static_cast<QKeyEvent*>(event))]));
+            return true;
         } else if (watched == m_grids[i] && event->type() == QEvent::KeyPress) {
             // Typing in a grid starts a search with that character.
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -860,11 +908,6 @@ bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
                 m_search[i]->setCursorPosition(1);
                 return true;
             }
-        } else if (watched == m_search[i] && event->type() == QEvent::ShortcutOverride) {
-            // Alt+digit switches the lists even while a search box has the
-            // focus; the box would otherwise take it as a typed digit.
-            if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier)
-                return true;
         } else if (watched == m_search[i] && event->type() == QEvent::KeyPress) {
             const int k = static_cast<QKeyEvent*>(event)->key();
             if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Down) {
@@ -951,6 +994,21 @@ void Tfrm_Main::findDocument() {
     }
     setCurrentRow(Documents, row);
     m_grids[Documents]->setFocus();
+}
+
+void Tfrm_Main::findProductOrCustomer(int list) {
+    const std::optional<QVariant> key = ui::searchProductOrCustomer(
+        this, *m_db, list == Products ? SearchTarget::Products : SearchTarget::Customers);
+    if (!key)
+        return;
+    const int row = m_models[list]->rowOfKey(*key);
+    if (row < 0) {
+        // An advance item, for example, is found but not listed here.
+        m_dialogs.info(kRowNotListedMessage);
+        return;
+    }
+    setCurrentRow(list, row);
+    m_grids[list]->setFocus();
 }
 
 void Tfrm_Main::mailCustomer(int list) {

@@ -137,6 +137,9 @@ private:
     void exportMyEnvelope();
     void jumpToCustomer();
     void findDocument();
+    // "Keresés" on the products or customers list: the detailed search, then
+    // the list stands on the row found.
+    void findProductOrCustomer(int list);
     void mailCustomer(int list);
     void showMap(bool billingAddress);
     void openLink(const QUrl& url);

@@ -1,4 +1,5 @@
 #include "invoicing/ui/Tfrm_Szamla.h"
+#include "invoicing/ui/PrintHooks.h"
 
 #include "common/Database.h"
 #include "core/AppContext.h"
@@ -26,7 +27,9 @@
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
+#include <QSignalBlocker>
 #include <QStyle>
+#include <QTextCursor>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -47,8 +50,16 @@ constexpr int kUnposted = 1;
 constexpr int kPosted = 2;
 
 // Actions whose capability arrives later: shown, but disabled.
-const QStringList kNotYetBuilt = {QStringLiteral("aKonyvel"), QStringLiteral("aNyomtat"),
-                                  QStringLiteral("aNyomtatKep"), QStringLiteral("aSzallevNyom")};
+const QStringList kNotYetBuilt = {QStringLiteral("aKonyvel"), QStringLiteral("aSzallevNyom")};
+
+// An action whose capability the program has not installed stays disabled.
+bool notYetBuilt(const QString& action) {
+    if (action == QLatin1String("aNyomtat"))
+        return !documentPrintHooks().print;
+    if (action == QLatin1String("aNyomtatKep"))
+        return !documentPrintHooks().preview;
+    return kNotYetBuilt.contains(action);
+}
 
 QString shownNumber(const QVariant& v) {
     if (v.isNull() || !v.isValid() || v.toString().trimmed().isEmpty())
@@ -217,7 +228,16 @@ QPlainTextEdit* Tfrm_Szamla::memoField(const QString& field) {
     memo->setTabChangesFocus(true);
     memo->setFixedHeight(memo->fontMetrics().lineSpacing() * 3 + 12);
     m_fields.insert(field, memo);
-    connect(memo, &QPlainTextEdit::textChanged, this, [this, field, memo] {
+    // A memo has no maximum length of its own: a longer text, typed or
+    // pasted, is cut back to the field's width.
+    const int width = m_db.fieldInfo(QStringLiteral("szla"), field).width;
+    connect(memo, &QPlainTextEdit::textChanged, this, [this, field, memo, width] {
+        const QString text = memo->toPlainText();
+        if (width > 0 && text.size() > width) {
+            const QSignalBlocker block(memo);
+            memo->setPlainText(text.left(width));
+            memo->moveCursor(QTextCursor::End);
+        }
         if (!m_showing)
             m_editor->setValue(field, memo->toPlainText());
     });
@@ -534,6 +554,24 @@ void Tfrm_Szamla::build() {
     layout->addWidget(statusBar);
 
     connect(aImport, &QAction::triggered, this, &Tfrm_Szamla::importLines);
+    connect(aNyomtatKep, &QAction::triggered, this, [this] {
+        if (!documentPrintHooks().preview)
+            return;
+        // What is typed into the header is printed too.
+        if (!m_editor->posted() && !m_editor->saveHeader(false))
+            return;
+        documentPrintHooks().preview(this, m_db, m_editor->key(), m_editor->reverseCharge());
+    });
+    connect(aNyomtat, &QAction::triggered, this, [this] {
+        if (!documentPrintHooks().print)
+            return;
+        documentPrintHooks().print(this, m_db, m_editor->key(), [this](qint64 doc) {
+            if (m_editor->onSaved)
+                m_editor->onSaved(doc);
+        });
+        m_editor->open(m_editor->key());
+        showHeader();
+    });
     connect(aBezar, &QAction::triggered, this, [this] { reject(); });
     connect(aReszletek, &QAction::triggered, this,
             [this] { m_details->setVisible(!m_details->isVisible()); });
@@ -635,7 +673,7 @@ void Tfrm_Szamla::applyState() {
         else if (it.value() == kPosted)
             on = posted;
         a->setVisible(on);
-        a->setEnabled(on && !kNotYetBuilt.contains(a->objectName()));
+        a->setEnabled(on && !notYetBuilt(a->objectName()));
     }
     const bool monthShown = app().settings.vanhonap;
     m_honapLabel->setVisible(monthShown);
@@ -714,23 +752,29 @@ void Tfrm_Szamla::editLine() {
     refreshLines(index);
 }
 
+// Each line action ends with the grid showing the lines as they are now:
+// also a refused action may have reloaded them (another workstation changed
+// the document's lines meanwhile).
 void Tfrm_Szamla::deleteLine() {
     const int index = currentLine();
-    if (index < 0 || !m_editor->deleteLine(index))
+    if (index < 0)
         return;
+    m_editor->deleteLine(index);
     refreshLines(std::min(index, m_editor->lineCount() - 1));
 }
 
 void Tfrm_Szamla::moveLine(bool up) {
-    const std::optional<int> moved = m_editor->moveLine(currentLine(), up);
-    if (moved)
-        refreshLines(*moved);
+    const int index = currentLine();
+    const std::optional<int> moved = m_editor->moveLine(index, up);
+    refreshLines(moved.value_or(index));
 }
 
 void Tfrm_Szamla::lineComment() {
     const int index = currentLine();
-    if (index >= 0 && m_editor->editLineComment(index))
-        refreshLines(index);
+    if (index < 0)
+        return;
+    m_editor->editLineComment(index);
+    refreshLines(index);
 }
 
 void Tfrm_Szamla::importLines() {

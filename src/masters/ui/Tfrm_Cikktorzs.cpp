@@ -7,7 +7,6 @@
 #include "core/Users.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/WindowSupport.h"
-#include "data/Schema.h"
 #include "masters/ui/CodeTablePickers.h"
 
 #include <QApplication>
@@ -34,11 +33,7 @@ namespace {
 
 const QString kWindowName = QStringLiteral("Tfrm_Cikktorzs");
 
-int fieldWidth(const QString& field) {
-    const data::TableDef* t = data::findTable(QStringLiteral("cikkszam"));
-    const data::FieldDef* f = t ? t->field(field) : nullptr;
-    return f ? f->width : 0;
-}
+const QString kTable = QStringLiteral("cikkszam");
 
 // A price or rate as the fields show it: decimal comma, at most four
 // decimals shown (the value itself stays unrounded).
@@ -97,9 +92,10 @@ Tfrm_Cikktorzs::~Tfrm_Cikktorzs() = default;
 QLineEdit* Tfrm_Cikktorzs::lineEdit(const QString& field, int maxLength) {
     auto* e = new QLineEdit(this);
     e->setObjectName(field);
-    const int width = maxLength > 0 ? maxLength : fieldWidth(field);
-    if (width > 0)
-        e->setMaxLength(width);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
+    else
+        limitToField(e, kTable, field);
     m_fields.insert(field, e);
     return e;
 }
@@ -109,7 +105,7 @@ QComboBox* Tfrm_Cikktorzs::codeCombo(const QString& field) {
     box->setObjectName(field);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->lineEdit()->setMaxLength(fieldWidth(field));
+    limitToField(box, kTable, field);
     try {
         for (const QString& item :
              m_db.fillItems(QStringLiteral("SELECT %1 FROM %1 ORDER BY %1;").arg(field))) {
@@ -165,6 +161,7 @@ void Tfrm_Cikktorzs::build() {
     note->setWordWrap(true);
     m_megjegyzes = new QPlainTextEdit(this);
     m_megjegyzes->setObjectName(QStringLiteral("megjegyzes"));
+    limitToField(m_megjegyzes, kTable, QStringLiteral("megjegyzes"));
     m_megjegyzes->setTabChangesFocus(true);
     m_megjegyzes->setFixedHeight(m_megjegyzes->fontMetrics().lineSpacing() * 3 + 12);
     m_fields.insert(QStringLiteral("megjegyzes"), m_megjegyzes);
@@ -338,6 +335,16 @@ void Tfrm_Cikktorzs::build() {
 }
 
 void Tfrm_Cikktorzs::showProduct(const Product& p) {
+    // A new advance item brings its category and unit, which its save adds
+    // to their tables when missing: they are offered as valid choices.
+    if (isNew() && p.eloleg) {
+        for (const auto& [field, value] : {std::pair{QStringLiteral("kategoria"), p.kategoria},
+                                           std::pair{QStringLiteral("mert"), p.mert}}) {
+            QComboBox* box = combo(field);
+            if (!value.isEmpty() && box->findText(value, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+                box->addItem(value);
+        }
+    }
     m_code->setText(p.cikkszam);
     edit(QStringLiteral("cikkszam_nev"))->setText(p.cikkszam_nev);
     edit(QStringLiteral("cikkszam_nev2"))->setText(p.cikkszam_nev2);

@@ -57,7 +57,7 @@ Tfrm_CodeTableEdit::Tfrm_CodeTableEdit(Database& db, const CodeTableDesc& desc, 
             const QString text = initialText(f, value);
             if (f.kind == FieldKind::Text) {
                 // Older data longer than the field are shown whole.
-                const int width = db.fieldInfo(desc.table, f.field).width;
+                const int width = limitToField(edit, desc.table, f.field);
                 if (width > 0)
                     edit->setMaxLength(std::max(width, int(text.size())));
                 edit->setMinimumWidth(std::clamp(width, 4, 40) * edit->fontMetrics().averageCharWidth() + 12);

@@ -27,6 +27,7 @@ Tfrm_SzallitasiCim::Tfrm_SzallitasiCim(Database& db, const DeliveryAddress& addr
     }
     m_dialogs = dialogs;
 
+    // The address window enters less than the table's fields hold.
     const auto makeEdit = [this](const QString& field, int width, const QString& text) {
         auto* e = new QLineEdit(this);
         e->setObjectName(field);
@@ -59,7 +60,7 @@ Tfrm_SzallitasiCim::Tfrm_SzallitasiCim(Database& db, const DeliveryAddress& addr
         try {
             if (const auto fill = fillTownFromPostcode(m_db, m_irsz->text(), m_varos->text(),
                                                        app().settings.alapvaros, false))
-                m_varos->setText(fill->town.left(kAddressTownWidth));
+                m_varos->setText(fill->town.left(m_varos->maxLength()));
         } catch (const DbError& e) {
             m_dialogs->error(e.text());
         }

@@ -83,14 +83,13 @@ Tfrm_Tulajdonos::Tfrm_Tulajdonos(Database& db, QWidget* parent, Dialogs* dialogs
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("e") + f.field);
         const QString value = m_stored.value(f.field);
-        const int width = db.fieldInfo(QStringLiteral("tulajdonos"), f.field).width;
         if (!f.inputMask.isEmpty() && fitsIssuerMask(f, value)) {
             edit->setInputMask(f.inputMask);
             edit->setText(maskedText(f.field, value));
         } else {
             // Older data longer than the field are shown whole.
-            if (width > 0)
-                edit->setMaxLength(std::max(width, int(value.size())));
+            if (limitToField(edit, QStringLiteral("tulajdonos"), f.field) > 0)
+                edit->setMaxLength(std::max(edit->maxLength(), int(value.size())));
             edit->setText(value);
         }
         if (f.field == QLatin1String("tulajdonos"))

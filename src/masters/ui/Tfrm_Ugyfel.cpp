@@ -7,7 +7,6 @@
 #include "core/Users.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/WindowSupport.h"
-#include "data/Schema.h"
 #include "masters/CodeTables.h"
 #include "masters/Validation.h"
 #include "masters/ui/CodeTablePickers.h"
@@ -32,11 +31,7 @@ namespace {
 
 const QString kWindowName = QStringLiteral("Tfrm_Ugyfel");
 
-int fieldWidth(const QString& field) {
-    const data::TableDef* t = data::findTable(QStringLiteral("ugyfel"));
-    const data::FieldDef* f = t ? t->field(field) : nullptr;
-    return f ? f->width : 0;
-}
+const QString kTable = QStringLiteral("ugyfel");
 
 QLabel* caption(const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text);
@@ -93,8 +88,9 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(Database& db, std::optional<qint64> key, QWidget* paren
                                  QStringLiteral("Az ügyfél nevét másolja a kapcsolattartóba"), this);
     copyName->setFocusPolicy(Qt::ClickFocus);
     QLineEdit* kozadoszam = lineEdit(QStringLiteral("kozadoszam"));
-    // Shown with hyphens, stored as digits.
-    QLineEdit* bankszamla = lineEdit(QStringLiteral("bankszamla"), 26);
+    // Typed with the hyphens of a Hungarian account or the spaces of an IBAN;
+    // the stored form, without them, is held to the field's width on saving.
+    QLineEdit* bankszamla = lineEdit(QStringLiteral("bankszamla"), 42);
     QLineEdit* adoszam = lineEdit(QStringLiteral("adoszam"), 13);
     m_fiztipNev = new QLineEdit(this);
     m_fiztipNev->setObjectName(QStringLiteral("fiztip_nev"));
@@ -234,9 +230,10 @@ Tfrm_Ugyfel::~Tfrm_Ugyfel() = default;
 QLineEdit* Tfrm_Ugyfel::lineEdit(const QString& field, int maxLength) {
     auto* e = new QLineEdit(this);
     e->setObjectName(field);
-    const int width = maxLength > 0 ? maxLength : fieldWidth(field);
-    if (width > 0)
-        e->setMaxLength(width);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
+    else
+        limitToField(e, kTable, field);
     m_fields.insert(field, e);
     return e;
 }
@@ -261,7 +258,7 @@ QWidget* Tfrm_Ugyfel::addressBlock(const QString& title, const QString& prefix, 
     f.kozterulet->setEditable(true);
     f.kozterulet->setInsertPolicy(QComboBox::NoInsert);
     f.kozterulet->addItems(streetTypes);
-    f.kozterulet->lineEdit()->setMaxLength(fieldWidth(prefix + QStringLiteral("kozterulet")));
+    limitToField(f.kozterulet, kTable, prefix + QStringLiteral("kozterulet"));
     m_fields.insert(f.kozterulet->objectName(), f.kozterulet);
     f.kerulet = lineEdit(prefix + QStringLiteral("kerulet"));
     f.hazszam = lineEdit(prefix + QStringLiteral("hazszam"));

@@ -13,11 +13,13 @@
 #include "core/ui/WindowSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -332,6 +334,22 @@ private Q_SLOTS:
         QCOMPARE(window.period().to, QStringLiteral("2024.03"));
     }
 
+    // "OK" with a month outside 01–12 tells so and stays open on that field.
+    void monthPeriodChecksTheMonth() {
+        Tfrm_IdoszakStr window({QStringLiteral("2024.01"), QStringLiteral("2024.13")});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        okButton(&window)->click();
+        QVERIFY(window.isVisible());
+        QCOMPARE(m_messages,
+                 QStringList{QStringLiteral("Hiba: A(z) \"ig\" mezőben a hónap 01 és 12 között lehet.")});
+        QCOMPARE(QApplication::focusWidget(), window.toEdit());
+        window.toEdit()->setText(QStringLiteral("2024.12"));
+        okButton(&window)->click();
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(window.period().to, QStringLiteral("2024.12"));
+    }
+
     void fitIntoWorkArea_data() {
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QRect>("window");
@@ -457,6 +475,41 @@ private Q_SLOTS:
         QCOMPARE(
             inputTextBox(nullptr, QStringLiteral("Név"), QStringLiteral("Adja meg:"), QStringLiteral("régi")),
             std::nullopt);
+    }
+
+    // Typed or pasted text stops at the catalogue width of the field, in every
+    // kind of text field a window uses.
+    void fieldWidthLimitsTyping() {
+        QWidget window;
+        auto* line = new QLineEdit(&window);
+        auto* box = new QComboBox(&window);
+        box->setEditable(true);
+        auto* memo = new QPlainTextEdit(&window);
+        auto* number = new QLineEdit(&window);
+        QCOMPARE(limitToField(line, QStringLiteral("felhasznalo"), QStringLiteral("felhasznalo")), 15);
+        QCOMPARE(limitToField(box, QStringLiteral("cikkszam"), QStringLiteral("kategoria")), 10);
+        QCOMPARE(limitToField(memo, QStringLiteral("cikkszam"), QStringLiteral("megjegyzes")), 255);
+        QCOMPARE(limitToField(number, QStringLiteral("cikkszam"), QStringLiteral("netto")), 0);
+
+        const QString longText(300, QChar(u'ő'));
+        // Letters beyond ASCII arrive with their text, as a keyboard layout sends them.
+        const auto type = [](QWidget* w, const QString& text) {
+            for (const QChar ch : text) {
+                QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            }
+        };
+        type(line, longText.left(20));
+        QCOMPARE(line->text(), longText.left(15));
+        type(box->lineEdit(), longText.left(12));
+        QCOMPARE(box->currentText(), longText.left(10));
+        memo->setPlainText(QStringLiteral("eleje"));
+        memo->moveCursor(QTextCursor::End);
+        memo->insertPlainText(longText);
+        QCOMPARE(memo->toPlainText(), (QStringLiteral("eleje") + longText).left(255));
+        QCOMPARE(memo->textCursor().position(), 255);
+        type(number, longText.left(40));
+        QCOMPARE(number->text().size(), 40);
     }
 
     void qtDialogsQuantityKeepsAskingUntilValid() {

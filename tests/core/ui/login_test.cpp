@@ -4,6 +4,7 @@
 #include "ScriptedDialogs.h"
 #include "TestFolders.h"
 #include "core/Users.h"
+#include "core/ui/InputTextBox.h"
 #include "core/ui/MessageBoxes.h"
 #include "core/ui/Tfrm_Login.h"
 
@@ -134,6 +135,40 @@ private Q_SLOTS:
         QTest::mouseClick(button(&w, "BitBtn1"), Qt::LeftButton);
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QVERIFY(w.user().rendszergazda);
+    }
+
+    // The program's own input windows of "Új jelszó" show the new password
+    // as placeholder characters, never as typed.
+    void newPasswordInputsHideTheText() {
+        QStringList shown;
+        ui::ScopedMessageInterceptor intercept([&](const ui::MessageRequest& m) {
+            shown << m.caption + QStringLiteral(" | ") + m.text;
+            return Dialogs::Answer::Yes;
+        });
+        QList<QLineEdit::EchoMode> modes;
+        QStringList captions;
+        auto* timer = new QTimer(this);
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<ui::InputTextBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->edit()->text() == QStringLiteral("x9"))
+                return;
+            modes << box->edit()->echoMode();
+            captions << box->windowTitle();
+            QTest::keyClicks(box->edit(), QStringLiteral("x9"));
+            button(box, "BitBtn1")->click();
+        });
+        timer->start();
+        Tfrm_Login w(db());
+        showAndWait(w);
+        w.nameEdit()->setText(QStringLiteral("Anna"));
+        w.passwordEdit()->setText(QStringLiteral("titok"));
+        QTest::mouseClick(button(&w, "BitBtn3"), Qt::LeftButton);
+        timer->stop();
+        QCOMPARE(captions, (QStringList{QStringLiteral("Jelszó megadása"), QStringLiteral("Megerősítés")}));
+        QCOMPARE(modes, (QList<QLineEdit::EchoMode>{QLineEdit::Password, QLineEdit::Password}));
+        QCOMPARE(shown, QStringList{QStringLiteral("Üzenet | Jelszó változtatás kész.")});
+        QVERIFY(checkLogin(db(), QStringLiteral("Anna"), QStringLiteral("x9")));
     }
 
     void startupLogin_data() {

@@ -44,7 +44,7 @@ private Q_SLOTS:
         // F5 fills the shown page only, keeping the translation; a second F5 adds nothing.
         QTest::keyClick(&w, Qt::Key_F5);
         const LangRows generated = w.rows(0);
-        QCOMPARE(generated.size(), 4 + 40); // QRLabel8 is one of the labels
+        QCOMPARE(generated.size(), 7 + 40); // QRLabel8 is one of the labels
         QCOMPARE(generated.first(), (LangRow{"QRLabel8", "description"}));
         QCOMPARE(generated.at(1), (LangRow{"str1", QStringLiteral("egységár")}));
         QVERIFY(w.rows(1).isEmpty());
@@ -70,6 +70,20 @@ private Q_SLOTS:
         editor = QApplication::focusWidget();
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(editor, QStringLiteral("unit price"));
+        QTest::keyClick(editor, Qt::Key_Return);
+
+        // Every free text of the print can be typed, the page-number prefix too.
+        int str7 = -1;
+        for (int r = 0; r < grid->rowCount(); ++r)
+            if (grid->item(r, 0)->text() == QLatin1String("str7"))
+                str7 = r;
+        QVERIFY(str7 > 0);
+        QCOMPARE(grid->item(str7, 1)->text(), QStringLiteral("oldal: "));
+        grid->setCurrentCell(str7, 1);
+        grid->editItem(grid->item(str7, 1));
+        editor = QApplication::focusWidget();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QStringLiteral("page "));
         // Ctrl+S with the cell still open saves what was typed, and both pages.
         QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
 
@@ -77,6 +91,7 @@ private Q_SLOTS:
         QCOMPARE(saved.size(), generated.size());
         QCOMPARE(saved.at(0), (LangRow{"QRLabel8", "description"}));
         QCOMPARE(saved.at(1), (LangRow{"str1", "unit price"}));
+        QCOMPARE(saved.at(str7), (LangRow{"str7", "page "}));
         QCOMPARE(readAll(langFilePath(m_work.path(), 2)), QByteArray("[lang]\r\n"));
 
         QTest::keyClick(&w, Qt::Key_Escape);
@@ -103,7 +118,7 @@ private Q_SLOTS:
         QVERIFY2(shown.first().startsWith(QStringLiteral("Hiba | Számla: angol: ")),
                  qPrintable(shown.first()));
         QVERIFY(w.isVisible());
-        QCOMPARE(w.rows(0).size(), 44);
+        QCOMPARE(w.rows(0).size(), 47);
         blocker.remove();
     }
 };

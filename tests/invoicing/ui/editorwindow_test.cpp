@@ -328,6 +328,50 @@ private Q_SLOTS:
         QCOMPARE(h.value("bizonylat").toString(), QStringLiteral("RENDELES-7"));
         QCOMPARE(h.value("dat_szallhat").toString(), QStringLiteral("2026-02-03"));
     }
+
+    // Every text field takes at most its field's width: a line field by its
+    // maximum length, a memo by cutting back what is typed or pasted; what
+    // closing stores fits the field.
+    void textFieldsTakeTheirWidth_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("width");
+        QTest::newRow("customer name") << "ugyfel_nev" << 50;
+        QTest::newRow("note (memo)") << "megjegyzes" << 255;
+        QTest::newRow("reference (memo)") << "mozgaz" << 255;
+        QTest::newRow("tax number") << "adoszam" << 11;
+    }
+    void textFieldsTakeTheirWidth() {
+        QFETCH(QString, field);
+        QFETCH(int, width);
+        const qint64 doc = m_f->newDocument(kKindInvoice, m_f->customer);
+        ScriptedDialogs dialogs;
+        ScriptedLineUi lineUi(db());
+        TestEditor w(db(), doc, nullptr, &dialogs, &lineUi);
+        w.show();
+        w.action(QStringLiteral("aReszletek"))->trigger();
+        QWidget* widget = w.fieldWidget(field);
+        widget->setFocus();
+        const QString typed(width + 40, QLatin1Char('x'));
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            QCOMPARE(edit->maxLength(), width);
+            edit->selectAll();
+            QTest::keyClicks(edit, typed);
+            QCOMPARE(edit->text().size(), width);
+        } else {
+            auto* memo = qobject_cast<QPlainTextEdit*>(widget);
+            QVERIFY(memo);
+            memo->selectAll();
+            memo->insertPlainText(typed); // as a paste
+            QCOMPARE(memo->toPlainText().size(), width);
+            QTest::keyClicks(memo, QStringLiteral("yy"));
+            QCOMPARE(memo->toPlainText().size(), width);
+        }
+        keyOn(w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList());
+        QCOMPARE(db().queryText(QStringLiteral("SELECT %1 FROM szla WHERE szla=?").arg(field), QString(), {doc}),
+                 QString(width, QLatin1Char('x')));
+    }
 };
 
 QTEST_MAIN(EditorWindowTest)

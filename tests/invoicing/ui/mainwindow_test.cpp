@@ -6,14 +6,19 @@
 #include "common/Database.h"
 #include "common/IniFile.h"
 #include "core/AppContext.h"
-#include "core/DemoData.h"
 #include "core/ui/MessageBoxes.h"
 #include "data/Schema.h"
 #include "invoicing/ui/Tfrm_Main.h"
+#include "masters/DemoMasters.h"
 
 #include "invoicing/PagedTableModel.h"
 #include "invoicing/Register.h"
+#include "invoicing/ProductChoice.h"
+#include "invoicing/ui/Tfrm_AfaTartalom.h"
 #include "invoicing/ui/Tfrm_BizonylatKeres.h"
+#include "invoicing/ui/Tfrm_CikkValaszt.h"
+#include "invoicing/ui/Tfrm_Szamla.h"
+#include "invoicing/ui/Tfrm_TermekKeres.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTableView>
@@ -88,6 +94,14 @@ private Q_SLOTS:
     void exportsWriteTheShownList();
     void linksAndMail();
     void jumpToCustomerAndRefreshRegister();
+    void detailedSearchOnProductsAndCustomers_data();
+    void detailedSearchOnProductsAndCustomers();
+    void newDocumentAsksReverseChargeFirst_data();
+    void newDocumentAsksReverseChargeFirst();
+    void productColumnsTakeTheirShares();
+    void productOrderReachesTheChooser();
+    void altDigitInASearchBoxSwitchesLists_data();
+    void altDigitInASearchBoxSwitchesLists();
 };
 
 void MainWindowTest::cancelledStartWritesNothing() {
@@ -467,13 +481,17 @@ void MainWindowTest::documentSearchWindow() {
     ScriptedDialogs dialogs;
     auto w = openRegister(dialogs);
     QVERIFY(w);
-    QVERIFY(
-        !w->action(QStringLiteral("aTermKeres"))->isEnabled()); // the products' detailed search comes later
+    QVERIFY(w->action(QStringLiteral("aTermKeres"))->isEnabled()); // the products' detailed search
     w->switchToList(Tfrm_Main::Documents);
-    const auto answer = [](const QString& number, bool ok) {
-        QTimer::singleShot(0, [number, ok] {
+    QStringList kinds;
+    const auto answer = [&kinds](const QString& number, bool ok) {
+        QTimer::singleShot(0, [number, ok, &kinds] {
             auto* d = qobject_cast<ui::Tfrm_BizonylatKeres*>(QApplication::activeModalWidget());
             QVERIFY(d);
+            // The kinds in table order, the first one chosen.
+            kinds.clear();
+            for (QRadioButton* b : d->kindButtons())
+                kinds << b->text() + (b->isChecked() ? QStringLiteral("*") : QString());
             for (QRadioButton* b : d->kindButtons())
                 if (b->text().startsWith(QStringLiteral("S:")))
                     b->setChecked(true);
@@ -484,6 +502,8 @@ void MainWindowTest::documentSearchWindow() {
     answer(QStringLiteral("21"), true);
     QTest::keyClick(w.get(), Qt::Key_T, Qt::ControlModifier);
     QCOMPARE(w->currentKey(Tfrm_Main::Documents).toInt(), 21);
+    QCOMPARE(kinds, (QStringList{"S:Számla*", "P:Proforma számla", "E:Előlegszámla", "J:Helyesbítő számla",
+                                 "W:Számlát érvénytelenítő okirat", "M:Számla", "V:Módosító számla"}));
     answer(QStringLiteral("7"), false);
     w->action(QStringLiteral("aTermKeres"))->trigger();
     QCOMPARE(w->currentKey(Tfrm_Main::Documents).toInt(), 21);
@@ -540,7 +560,7 @@ void MainWindowTest::actionsOfLaterCapabilitiesAreDisabled() {
     // What works now, and on which lists (products, customers, documents).
     const QHash<QString, QString> working{
         {"aCikktorzs", "PCD"},    {"aVevok", "PCD"},      {"aMozgas", "PCD"},    {"aFrissit", "PCD"},
-        {"aKeres", "PCD"},        {"aTermKeres", "D"},    {"aTorol", "PC"},      {"aExcelbe", "PCD"},
+        {"aKeres", "PCD"},        {"aTermKeres", "PCD"},    {"aTorol", "PC"},      {"aExcelbe", "PCD"},
         {"aUgrik", "D"},          {"aLevelUgyfel", "CD"}, {"aTerkep1", "C"},     {"aTerkep2", "C"},
         {"aMyEnvelope", "PCD"},   {"aSugo", "PCD"},       {"aFontos", "PCD"},    {"aUjdonsag", "PCD"},
         {"aLevel", "PCD"},        {"aHonlap", "PCD"},     {"aPortal", "PCD"},    {"aNevjegy", "PCD"},
@@ -718,6 +738,196 @@ void MainWindowTest::jumpToCustomerAndRefreshRegister() {
     QCOMPARE(w->model(Tfrm_Main::Documents)->rowCount(), 31);
     QCOMPARE(w->currentRow(Tfrm_Main::Documents), 0);
     QCOMPARE(w->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text(), QStringLiteral("31: 1"));
+}
+
+// "Keresés" (Ctrl+T) on the products and customers lists: the detailed search
+// in their mode; "Megvan" puts the list on the row found. A row the list does
+// not show (an advance item) is told, and the cursor stays.
+void MainWindowTest::detailedSearchOnProductsAndCustomers_data() {
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("expected"); // empty: not in the list
+    QTest::newRow("product by its name") << int(Tfrm_Main::Products) << "barack"
+                                         << "cikkszam"
+                                         << "B-200";
+    QTest::newRow("product by its code") << int(Tfrm_Main::Products) << "zz-0"
+                                         << "cikkszam"
+                                         << "ZZ-001";
+    QTest::newRow("customer by a part of the name") << int(Tfrm_Main::Customers) << "ALFÖLD"
+                                                    << "ugyfel_nev"
+                                                    << "Dél-Alföld Zrt.";
+    QTest::newRow("an advance item is not listed") << int(Tfrm_Main::Products) << "előleg"
+                                                   << "cikkszam"
+                                                   << "";
+}
+
+void MainWindowTest::detailedSearchOnProductsAndCustomers() {
+    QFETCH(int, list);
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QString, expected);
+    ScriptedDialogs dialogs;
+    auto w = openRegister(dialogs);
+    QVERIFY(w);
+    w->switchToList(list);
+    const QVariant before = w->currentKey(list);
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<ui::Tfrm_TermekKeres*>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        title = d->windowTitle();
+        d->textEdit()->setText(text);
+        QVERIFY(d->search());
+        d->foundButton()->click();
+    });
+    QTest::keyClick(w.get(), Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(title, QStringLiteral("Termék keresése"));
+    if (expected.isEmpty()) {
+        QCOMPARE(dialogs.askedOf(QStringLiteral("info")), QStringList{"A keresett sor nem szerepel a listában."});
+        QCOMPARE(w->currentKey(list), before);
+        return;
+    }
+    QCOMPARE(nameAt(*w, list, field), expected);
+    QCOMPARE(w->focusWidget(), static_cast<QWidget*>(w->grid(list))); // the window's focus
+    QCOMPARE(dialogs.askedOf(QStringLiteral("info")), QStringList());
+}
+
+// "Új számla" and "Új proforma" ask the reverse-charge question on the list
+// where they were started; only then the documents list comes, and the
+// editor. A cancelled question leaves the list as it was.
+void MainWindowTest::newDocumentAsksReverseChargeFirst_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("invoice") << "aSzallito" << true;
+    QTest::newRow("proforma") << "aProforma" << true;
+    QTest::newRow("cancelled") << "aSzallito" << false;
+}
+
+void MainWindowTest::newDocumentAsksReverseChargeFirst() {
+    QFETCH(QString, action);
+    QFETCH(bool, accept);
+    ScriptedDialogs dialogs;
+    auto w = openRegister(dialogs);
+    QVERIFY(w);
+    app().settings.vanfa = true;
+    w->switchToList(Tfrm_Main::Customers);
+    QStringList seen; // window: list shown while it was open
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* m = QApplication::activeModalWidget();
+        if (auto* choice = qobject_cast<ui::Tfrm_AfaTartalom*>(m)) {
+            seen << QStringLiteral("ÁFA tartalom: %1").arg(w->currentList());
+            accept ? choice->accept() : choice->reject();
+        } else if (auto* editor = qobject_cast<ui::Tfrm_Szamla*>(m)) {
+            seen << QStringLiteral("Számla készítés: %1").arg(w->currentList());
+            editor->reject();
+        }
+    });
+    poll.start(20);
+    w->action(action)->trigger();
+    poll.stop();
+    if (!accept) {
+        QCOMPARE(seen, QStringList{"ÁFA tartalom: 1"});
+        QCOMPARE(w->currentList(), int(Tfrm_Main::Customers));
+        QCOMPARE(m_db->queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), -1), qint64(30));
+        return;
+    }
+    QCOMPARE(seen, (QStringList{"ÁFA tartalom: 1", "Számla készítés: 2"}));
+    QCOMPARE(w->currentList(), int(Tfrm_Main::Documents));
+    QCOMPARE(m_db->queryText(QStringLiteral("SELECT prntip FROM szla WHERE szla=31"), QString()),
+             action == QLatin1String("aProforma") ? QStringLiteral("P") : QStringLiteral("S"));
+}
+
+// The product list's first three columns take 0.3, 0.1 and 0.09 of the grid.
+void MainWindowTest::productColumnsTakeTheirShares() {
+    ScriptedDialogs dialogs;
+    auto w = openRegister(dialogs);
+    QVERIFY(w);
+    w->resize(1400, 700);
+    QCoreApplication::processEvents();
+    QTableView* g = w->grid(Tfrm_Main::Products);
+    const int width = g->viewport()->width();
+    QVERIFY(width > 1000);
+    const double shares[] = {0.3, 0.1, 0.09};
+    for (int c = 0; c < 3; ++c)
+        QVERIFY2(qAbs(g->columnWidth(c) - int(shares[c] * width)) <= 1,
+                 qPrintable(QStringLiteral("column %1: %2 of %3").arg(c).arg(g->columnWidth(c)).arg(width)));
+}
+
+// A click on a product list title orders the list, and the product chooser
+// opens in that order with that column highlighted.
+void MainWindowTest::productOrderReachesTheChooser() {
+    ScriptedDialogs dialogs;
+    auto w = openRegister(dialogs);
+    QVERIFY(w);
+    QCOMPARE(productListOrder(), QString());
+    clickHeader(*w, Tfrm_Main::Products, QStringLiteral("cikkszam_nev"));
+    QCOMPARE(productListOrder(), QStringLiteral("cikkszam_nev"));
+    {
+        ui::Tfrm_CikkValaszt chooser(*m_db, ProductChoiceMode::Plain, QString());
+        QCOMPARE(chooser.sortColumn(), int(ui::Tfrm_CikkValaszt::ColNev));
+        QCOMPARE(chooser.shownCodes(), (QStringList{"A-100", "B-200", "ZZ-001"}));
+    }
+    clickHeader(*w, Tfrm_Main::Products, QStringLiteral("netto"));
+    ui::Tfrm_CikkValaszt chooser(*m_db, ProductChoiceMode::Plain, QString());
+    QCOMPARE(chooser.sortColumn(), int(ui::Tfrm_CikkValaszt::ColNetto));
+    // The code's title goes back to the order by code.
+    clickHeader(*w, Tfrm_Main::Products, QStringLiteral("cikkszam"));
+    QCOMPARE(productListOrder(), QString());
+}
+
+// Alt+1/2/3 switch the lists also while a search box or a grid has the
+// focus, and nothing is typed into the box: in the active window through the
+// actions' shortcuts, and in a window that gets the keyboard without being
+// the active one (under X without a window manager giving it the focus) as
+// plain key presses, which no window shortcut takes.
+void MainWindowTest::altDigitInASearchBoxSwitchesLists_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("inGrid");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("products box, Alt+2") << int(Tfrm_Main::Products) << false << true << int(Qt::Key_2)
+                                         << int(Tfrm_Main::Customers);
+    QTest::newRow("customers box, Alt+3") << int(Tfrm_Main::Customers) << false << true << int(Qt::Key_3)
+                                          << int(Tfrm_Main::Documents);
+    QTest::newRow("documents box, Alt+1") << int(Tfrm_Main::Documents) << false << true << int(Qt::Key_1)
+                                          << int(Tfrm_Main::Products);
+    QTest::newRow("not active: products box, Alt+2")
+        << int(Tfrm_Main::Products) << false << false << int(Qt::Key_2) << int(Tfrm_Main::Customers);
+    QTest::newRow("not active: customers box, Alt+3")
+        << int(Tfrm_Main::Customers) << false << false << int(Qt::Key_3) << int(Tfrm_Main::Documents);
+    QTest::newRow("not active: documents grid, Alt+1")
+        << int(Tfrm_Main::Documents) << true << false << int(Qt::Key_1) << int(Tfrm_Main::Products);
+}
+
+void MainWindowTest::altDigitInASearchBoxSwitchesLists() {
+    QFETCH(int, from);
+    QFETCH(bool, inGrid);
+    QFETCH(bool, active);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    ScriptedDialogs dialogs;
+    auto w = openRegister(dialogs);
+    QVERIFY(w);
+    w->switchToList(from);
+    QLineEdit* box = w->searchBox(from);
+    QWidget* target = inGrid ? static_cast<QWidget*>(w->grid(from)) : box;
+    target->setFocus();
+    QWidget other;
+    if (!active) {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!w->isActiveWindow());
+    }
+    // As the keyboard sends it: the digit's text comes with the key.
+    QTest::sendKeyEvent(QTest::KeyAction::Click, target, Qt::Key(key), QString(QChar(u'0' + (key - Qt::Key_0))),
+                        Qt::AltModifier);
+    QCOMPARE(w->currentList(), to);
+    QCOMPARE(box->text(), QString());
+    QCOMPARE(w->searchBox(to)->text(), QString());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -4,6 +4,7 @@
 // with its two pages; the import dialog with its remembered choices.
 #include "../EditorFixture.h"
 
+#include "core/ui/MessageBoxes.h"
 #include "invoicing/ui/Tfrm_Ar.h"
 #include "invoicing/ui/Tfrm_CikkValaszt.h"
 #include "invoicing/ui/Tfrm_SorImport.h"
@@ -38,10 +39,13 @@ public:
         : Tfrm_CikkValaszt(db, mode, start, customer, sortField, nullptr, dialogs), m_db(db),
           m_dialogs(*dialogs) {}
     std::optional<Product> newItem;
+    bool cancelNewItem = false; // the product window closed with "Mégsem"
 
 protected:
     std::optional<QString> editNewAdvanceItem(const Product& item) override {
         newItem = item;
+        if (cancelNewItem)
+            return std::nullopt;
         Product p = item;
         if (!saveProduct(m_db, m_dialogs, p, std::nullopt, false).saved)
             return std::nullopt;
@@ -174,6 +178,39 @@ private Q_SLOTS:
                  QColor(255, 255, 185));
     }
 
+    // Without an order of its own the chooser opens in the order of the main
+    // window's product list, its column highlighted (none when the list is
+    // ordered by a field the chooser does not show).
+    void orderOfTheProductList_data() {
+        QTest::addColumn<QString>("listOrder");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("codes");
+        QTest::newRow("by code") << "" << int(Tfrm_CikkValaszt::ColCikkszam)
+                                 << "ALMA FEL K18 K5 MENTES NETA X1";
+        QTest::newRow("by name") << "cikkszam_nev" << int(Tfrm_CikkValaszt::ColNev)
+                                 << "ALMA MENTES NETA FEL K18 K5 X1";
+        QTest::newRow("by gross") << "brutto" << int(Tfrm_CikkValaszt::ColBrutto)
+                                  << "FEL X1 MENTES K5 K18 NETA ALMA";
+        QTest::newRow("by VAT, not shown") << "afa" << -1 << "FEL MENTES X1 K5 K18 NETA ALMA";
+    }
+    void orderOfTheProductList() {
+        QFETCH(QString, listOrder);
+        QFETCH(int, column);
+        QFETCH(QString, codes);
+        db().execSql(QStringLiteral("UPDATE cikkszam SET afa = netto * COALESCE(afakulcs, 0) / 100, "
+                                    "brutto = netto * (1 + COALESCE(afakulcs, 0) / 100.0)"));
+        setProductListOrder(listOrder);
+        ScriptedDialogs dialogs;
+        TestChooser w(db(), ProductChoiceMode::Plain, QString(), -1, &dialogs);
+        setProductListOrder(QString());
+        QCOMPARE(w.sortColumn(), column);
+        QCOMPARE(w.shownCodes().join(QLatin1Char(' ')), codes);
+        for (int c = 0; c < Tfrm_CikkValaszt::ColumnCount; ++c)
+            QCOMPARE(w.grid()->model()->headerData(c, Qt::Horizontal, Qt::BackgroundRole).value<QColor>() ==
+                         QColor(255, 255, 185),
+                     c == column);
+    }
+
     void deleteProduct() {
         ScriptedDialogs dialogs;
         TestChooser w(db(), ProductChoiceMode::Plain, QStringLiteral("K5"), -1, &dialogs);
@@ -211,6 +248,24 @@ private Q_SLOTS:
         QCOMPARE(db().queryInt(QStringLiteral("SELECT ugyfel FROM cikkszam WHERE cikkszam=?"), 0, {code}),
                  m_f->customer);
         QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList());
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria WHERE kategoria='ELOLEG'"), -1), 1);
+    }
+
+    // A new advance item whose product window is cancelled leaves nothing
+    // behind: no item, no category, no unit.
+    void cancelledAdvanceItemLeavesNoCodes() {
+        db().execSql(QStringLiteral("DELETE FROM mert WHERE UPPER(mert)='DB'"));
+        const qint64 products = db().queryInt(QStringLiteral("SELECT COUNT(*) FROM cikkszam"), -1);
+        ScriptedDialogs dialogs;
+        TestChooser w(db(), ProductChoiceMode::Advance, QString(), m_f->customer, &dialogs);
+        w.cancelNewItem = true;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(w.grid(), Qt::Key_Insert);
+        QVERIFY(w.newItem);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM cikkszam"), -1), products);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM kategoria WHERE kategoria='ELOLEG'"), -1), 0);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM mert WHERE UPPER(mert)='DB'"), -1), 0);
     }
 
     void detailedSearch_data() {
@@ -289,6 +344,32 @@ private Q_SLOTS:
             QCOMPARE(w.netEdit()->text(), QStringLiteral("900"));
             QCOMPARE(w.grossEdit()->text(), QStringLiteral("1143,00000"));
             QCOMPARE(w.price(), 900.0);
+        }
+        {
+            // A price no document holds is refused on "OK"; the dialog stays.
+            QStringList shown;
+            ScopedMessageInterceptor intercept([&](const MessageRequest& r) {
+                shown << r.text;
+                return Dialogs::Answer::Yes;
+            });
+            Tfrm_Ar w(QStringLiteral("Ár"), 1000, 27);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.setNetPage(true);
+            w.netEdit()->selectAll();
+            QTest::keyClicks(w.netEdit(), QString(40, QLatin1Char('9')));
+            QCOMPARE(w.netEdit()->text().size(), 24);
+            QTest::keyClick(w.netEdit(), Qt::Key_Return);
+            QCOMPARE(w.result(), 0);
+            QVERIFY(w.isVisible());
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown.first().startsWith(QStringLiteral("Az egységár")), qPrintable(shown.first()));
+            w.netEdit()->selectAll();
+            QTest::keyClicks(w.netEdit(), QStringLiteral("1000000000"));
+            QTest::keyClick(w.netEdit(), Qt::Key_Return);
+            QCOMPARE(w.result(), int(QDialog::Accepted));
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(w.price(), 1e9);
         }
     }
 

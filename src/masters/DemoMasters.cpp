@@ -1,4 +1,4 @@
-#include "core/DemoData.h"
+#include "masters/DemoMasters.h"
 
 #include "core/DemoRandom.h"
 #include "masters/Customers.h"
@@ -340,7 +340,7 @@ private:
 struct Place {
     QString irsz;
     QString varos;
-    QString kerulet; // district of a Budapest postcode ("XIII."), else empty
+    QString kerulet; // district of a Budapest postcode ("13"), else empty
 };
 
 struct Address {
@@ -380,7 +380,8 @@ public:
                 continue;
             if (p.varos == QLatin1String("Budapest")) {
                 p.kerulet = budapestDistrict(p.irsz);
-                if (!p.kerulet.isEmpty())
+                // Post-office box codes (1500 and up) stand for no district.
+                if (const int n = p.kerulet.toInt(); n >= 1 && n <= 23)
                     m_budapest.push_back(p);
             } else {
                 m_countryside.push_back(p);
