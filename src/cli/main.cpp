@@ -4,5 +4,6 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return orvix::runCommandLine(QCoreApplication::arguments());
+    orvix::silenceQtMessages();
+    return orvix::endCommandLine(orvix::runCommandLine(QCoreApplication::arguments()));
 }

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QMap>
 #include <QTextStream>
+#include <cstdlib>
 #include <optional>
 
 namespace orvix {
@@ -211,13 +212,31 @@ int cmdCheck(const QStringList& args) {
             args, QStringLiteral("check"),
             QStringLiteral("Használat: Orvix_Szamla_Cli check DIR\n"
                            "\n"
-                           "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt).\n"
+                           "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt),\n"
+                           "és hogy megvannak-e benne a program táblái.\n"
                            "Kiírja: ok, vagy a talált hibákat; hiba esetén 1-es kóddal lép ki."),
             folder))
         return *done;
     Database db(QStringLiteral("cli"));
     try {
         db.open(folder);
+        // A file without the program's tables is no data folder, however sound.
+        if (const QStringList missing = data::missingTables(db); !missing.isEmpty()) {
+            const QString where = QDir::toNativeSeparators(db.folder());
+            bool anyOfOurs = false;
+            for (const QString& table : db.tableNames())
+                anyOfOurs = anyOfOurs || data::findTable(table) != nullptr;
+            if (!anyOfOurs)
+                printError(QStringLiteral("Az adatmappa %1 fájljában nincsenek meg a program táblái: %2\n"
+                                          "Ha nincs benne szükséges adat, helyezze át vagy törölje a fájlt, és "
+                                          "hozza létre újra az adatmappát (init).")
+                               .arg(QLatin1String(Database::FileName), where));
+            else
+                printError(QStringLiteral("Az adatbázisfájlból hiányoznak a program táblái (%1): %2\n"
+                                          "Egészítse ki a karbantartó programmal (Orvix_Szamla_Upd).")
+                               .arg(missing.join(QStringLiteral(", ")), where));
+            return Failed;
+        }
         const QString result = db.integrityCheck();
         print(result);
         return result == QLatin1String("ok") ? Success : Failed;
@@ -346,6 +365,25 @@ int runCommandLine(const QStringList& args) {
     if (command == QLatin1String("counter-document"))
         return runCounterDocumentCommand(rest);
     return badArguments(QString(), QStringLiteral("ismeretlen parancs: %1").arg(command));
+}
+
+void silenceQtMessages() {
+    if (qEnvironmentVariableIntValue("ORVIX_QT_MESSAGES") != 0)
+        return;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg) {
+            QTextStream(stderr) << message << '\n';
+            std::abort();
+        }
+    });
+}
+
+int endCommandLine(int exitCode) {
+    if (!Database::damageReported())
+        return exitCode;
+    if (exitCode == Success || !Database::damageExplained())
+        printError(Database::damageNotice());
+    return exitCode == Success ? Failed : exitCode;
 }
 
 } // namespace orvix
