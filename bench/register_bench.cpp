@@ -10,11 +10,12 @@
 // "Orvix_Szamla_Cli demo-data DIR --customers 20000 --products 5000
 // --documents 300000"), which takes several minutes once.
 #include "common/Database.h"
-#include "core/DemoData.h"
 #include "core/Settings.h"
+#include "data/Indexes.h"
 #include "data/Schema.h"
 #include "invoicing/DemoDocuments.h"
 #include "invoicing/Register.h"
+#include "masters/DemoMasters.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -149,8 +150,8 @@ int main(int argc, char** argv) {
 
         QElapsedTimer t;
         t.start();
-        EnsureRegisterIndexes(db);
-        out << "EnsureRegisterIndexes: " << QString::number(msSince(t), 'f', 0) << " ms\n";
+        data::ensureIndexes(db);
+        out << "ensureIndexes: " << QString::number(msSince(t), 'f', 0) << " ms\n";
         out.flush();
 
         std::vector<Figure> figures;

@@ -5,6 +5,7 @@
 #include "core/ui/WheelAsArrowKeys.h"
 #include "core/ui/WindowSupport.h"
 #include "invoicing/ui/Tfrm_Main.h"
+#include "printing/ui/PrintWindows.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     orvix::ui::WheelAsArrowKeys::install();
     orvix::ui::installFocusPainter();
 
+    orvix::ui::installDocumentPrinting();
     orvix::QtDialogs dialogs(nullptr);
     orvix::Tfrm_Main window(dialogs, QApplication::applicationDirPath());
     if (!window.startupEnded())

@@ -1,9 +1,20 @@
-#include "core/CommandLine.h"
+#include "core/CoreCommands.h"
+#include "invoicing/DocumentCommands.h"
+#include "masters/MasterCommands.h"
+#include "printing/PrintCommands.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    orvix::silenceQtMessages();
-    return orvix::endCommandLine(orvix::runCommandLine(QCoreApplication::arguments()));
+    // Printing to PDF measures and embeds fonts, which needs a GUI application;
+    // the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    orvix::cli::silenceQtMessages();
+    // Each subsystem adds its table of commands here.
+    return orvix::cli::endCommandLine(
+        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
+                                    &orvix::printCommands()},
+                                   QCoreApplication::arguments()));
 }

@@ -1,7 +1,7 @@
 #include "core/LangFiles.h"
 
 #include "common/Codepage.h"
-#include "printing/InvoiceLabels.h"
+#include "core/InvoiceLabels.h"
 
 #include <QDir>
 #include <QFile>

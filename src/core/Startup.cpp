@@ -4,9 +4,8 @@
 #include "common/DatabaseList.h"
 #include "core/Dialogs.h"
 #include "core/Users.h"
+#include "data/Indexes.h"
 #include "data/Schema.h"
-#include "invoicing/Documents.h"
-#include "invoicing/Register.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -269,13 +268,12 @@ StartupResult startUp(AppContext& ctx, Database& db, Dialogs& dialogs, const QSt
         return StartupResult::Cancelled;
     try {
         applyFieldPatches(db);
-        // Document numbers are guarded by a unique index; an older folder
-        // whose numbers already repeat is reported instead of refused.
-        const NumberIndexCheck numbers = EnsureNumberIndex(db);
-        if (numbers.status == NumberIndexCheck::Duplicates)
-            dialogs.warning(numbers.message);
-        // The register sorts and searches through indexes an older folder may lack.
-        EnsureRegisterIndexes(db);
+        // An older folder gets the indexes it lacks (the first start after an
+        // upgrade builds them once). Document numbers are guarded by a unique
+        // index; a folder whose numbers already repeat is warned about
+        // instead of refused.
+        for (const QString& warning : data::ensureIndexes(db).warnings)
+            dialogs.warning(warning);
         ctx.settings = loadSettings(db);
     } catch (const DbError& e) {
         dialogs.error(QStringLiteral("Adatbázis megnyitása sikertelen\n") + e.text());

@@ -3,11 +3,11 @@
 #include "common/Database.h"
 #include "core/AppContext.h"
 #include "core/BatchDialogs.h"
-#include "core/DemoData.h"
 #include "core/DemoRandom.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
+#include "masters/DemoMasters.h"
 
 #include <QSqlQuery>
 #include <cmath>

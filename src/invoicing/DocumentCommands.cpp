@@ -1,17 +1,18 @@
 #include "invoicing/DocumentCommands.h"
 
-#include "core/BatchDialogs.h"
-
 #include "common/Database.h"
 #include "core/AppContext.h"
+#include "core/BatchDialogs.h"
 #include "core/Dialogs.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
+#include "data/Indexes.h"
+#include "invoicing/DemoDataCommand.h"
 #include "invoicing/Documents.h"
+#include "invoicing/ImportCommand.h"
 #include "invoicing/LineEntry.h"
 
 #include <QDir>
-#include <QMap>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTextStream>
@@ -23,25 +24,7 @@ namespace orvix {
 
 namespace {
 
-enum ExitCode { Success = 0, Refused = 1, BadArguments = 2 };
-
-void print(const QString& text) {
-    QTextStream(stdout) << text << '\n';
-}
-
-void printError(const QString& text) {
-    QTextStream(stderr) << "Hiba: " << text << '\n';
-}
-
-void printWarning(const QString& text) {
-    QTextStream(stderr) << "Figyelmeztetés: " << text << '\n';
-}
-
-int badArguments(const QString& command, const QString& text) {
-    printError(text);
-    QTextStream(stderr) << "Segítség: Orvix_Szamla_Cli " << command << " --help\n";
-    return BadArguments;
-}
+using namespace cli;
 
 QString newDocumentHelp() {
     return QStringLiteral(
@@ -85,56 +68,6 @@ QString counterDocumentHelp() {
         "Kilépési kódok: 0 siker, 1 a bizonylat nem készült el, 2 hibás parancssor.");
 }
 
-// Arguments of one command: positional ones, "--name value" (or
-// "--name=value") options, each possibly repeated, and plain switches.
-struct Arguments {
-    QStringList positional;
-    QMap<QString, QStringList> options;
-    QStringList switches;
-    bool help = false;
-
-    QString value(const QString& name) const { return options.value(name).value(0); }
-    bool has(const QString& name) const { return options.contains(name); }
-};
-
-std::optional<QString> parseArguments(const QStringList& args, const QStringList& valueOptions,
-                                      const QStringList& repeatable, const QStringList& switches,
-                                      Arguments& parsed) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            parsed.help = true;
-            continue;
-        }
-        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            parsed.positional << arg;
-            continue;
-        }
-        if (switches.contains(arg)) {
-            parsed.switches << arg;
-            continue;
-        }
-        QString name = arg;
-        std::optional<QString> value;
-        const int eq = arg.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            name = arg.left(eq);
-            value = arg.mid(eq + 1);
-        }
-        if (!valueOptions.contains(name))
-            return QStringLiteral("ismeretlen kapcsoló: %1").arg(name);
-        if (!value) {
-            if (i + 1 >= args.size())
-                return QStringLiteral("a(z) %1 kapcsoló után hiányzik az érték.").arg(name);
-            value = args.at(++i);
-        }
-        if (parsed.options.contains(name) && !repeatable.contains(name))
-            return QStringLiteral("a(z) %1 kapcsoló csak egyszer adható meg.").arg(name);
-        parsed.options[name] << *value;
-    }
-    return std::nullopt;
-}
-
 // A number as a script writes it: decimal point or comma, nothing else.
 std::optional<double> strictNumber(const QString& text) {
     QString t = text.trimmed();
@@ -144,14 +77,6 @@ std::optional<double> strictNumber(const QString& text) {
     if (!ok || !std::isfinite(d))
         return std::nullopt;
     return d;
-}
-
-std::optional<qint64> positiveKey(const QString& text) {
-    bool ok = false;
-    const qint64 key = text.trimmed().toLongLong(&ok);
-    if (!ok || key <= 0)
-        return std::nullopt;
-    return key;
 }
 
 // The command line asks nothing: any question of the logic is a refusal.
@@ -164,9 +89,8 @@ BatchDialogs noDialogs() {
 // Opens the data folder and makes sure its numbers are guarded.
 void openFolder(Database& db, const QString& folder) {
     db.open(folder);
-    const NumberIndexCheck check = EnsureNumberIndex(db);
-    if (check.status == NumberIndexCheck::Duplicates)
-        printWarning(check.message);
+    for (const QString& warning : data::ensureIndexes(db).warnings)
+        printWarning(warning);
 }
 
 CurrentUser commandUser(const Arguments& parsed) {
@@ -235,33 +159,24 @@ QString trimmedText(const QVariantMap& row, const char* name) {
     return v.isNull() ? QString() : v.toString().trimmed();
 }
 
-} // namespace
+const QString kNewDocument = QStringLiteral("new-document");
+const QString kCounterDocument = QStringLiteral("counter-document");
+const QString kindOption = QStringLiteral("--kind");
+const QString customerOption = QStringLiteral("--customer");
+const QString rateOption = QStringLiteral("--exchange-rate");
+const QString userOption = QStringLiteral("--user");
+const QString lineOption = QStringLiteral("--line");
+const QString reverseOption = QStringLiteral("--reverse-charge");
 
-int runNewDocumentCommand(const QStringList& args) {
-    const QString command = QStringLiteral("new-document");
-    const QString kindOption = QStringLiteral("--kind");
-    const QString customerOption = QStringLiteral("--customer");
-    const QString rateOption = QStringLiteral("--exchange-rate");
-    const QString userOption = QStringLiteral("--user");
-    const QString lineOption = QStringLiteral("--line");
-    const QString reverseOption = QStringLiteral("--reverse-charge");
-
-    Arguments parsed;
-    if (const auto error =
-            parseArguments(args, {kindOption, customerOption, rateOption, userOption, lineOption},
-                           {lineOption}, {reverseOption}, parsed))
+int runNewDocument(const Arguments& parsed) {
+    const QString& command = kNewDocument;
+    if (const auto error = positionalArguments(
+            parsed, 1, QStringLiteral("a(z) %1 parancs egy adatmappát vár (DIR).").arg(command)))
         return badArguments(command, *error);
-    if (parsed.help) {
-        print(newDocumentHelp());
-        return Success;
-    }
-    if (parsed.positional.isEmpty() || parsed.positional.first().trimmed().isEmpty())
+    const QString folder = parsed.positional.first();
+    if (folder.trimmed().isEmpty())
         return badArguments(command,
                             QStringLiteral("a(z) %1 parancs egy adatmappát vár (DIR).").arg(command));
-    if (parsed.positional.size() > 1)
-        return badArguments(command,
-                            QStringLiteral("fölösleges argumentum: %1").arg(parsed.positional.at(1)));
-    const QString folder = parsed.positional.first();
 
     const QString kindText = parsed.value(kindOption).trimmed().toUpper();
     if (!parsed.has(kindOption))
@@ -290,7 +205,7 @@ int runNewDocumentCommand(const QStringList& args) {
         return badArguments(command, QStringLiteral("a felhasználó neve üres."));
 
     std::vector<LineArgument> lineArgs;
-    for (const QString& text : parsed.options.value(lineOption)) {
+    for (const QString& text : parsed.values(lineOption)) {
         LineArgument line;
         if (const auto error = parseLine(text, line))
             return badArguments(command, *error);
@@ -298,7 +213,7 @@ int runNewDocumentCommand(const QStringList& args) {
     }
     if (lineArgs.empty())
         return badArguments(command, QStringLiteral("legalább egy tétel kell (--line CIKKSZÁM:MENNYISÉG)."));
-    const bool reverse = parsed.switches.contains(reverseOption);
+    const bool reverse = parsed.has(reverseOption);
 
     Database db(QStringLiteral("cli-new-document"));
     try {
@@ -308,7 +223,7 @@ int runNewDocumentCommand(const QStringList& args) {
             printError(
                 QStringLiteral("A fordított adózás a beállításokban nincs engedélyezve, ezért fordított "
                                "adózású bizonylat nem készíthető."));
-            return Refused;
+            return Failed;
         }
 
         QVariantMap client;
@@ -316,7 +231,7 @@ int runNewDocumentCommand(const QStringList& args) {
             QSqlQuery q = db.select(QStringLiteral("SELECT * FROM ugyfel WHERE ugyfel=?;"), {*customer});
             if (!q.next()) {
                 printError(QStringLiteral("Nem létező ügyfél: %1").arg(*customer));
-                return Refused;
+                return Failed;
             }
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i)
@@ -324,7 +239,7 @@ int runNewDocumentCommand(const QStringList& args) {
         }
         if (isYes(trimmedText(client, "torolve"))) {
             printError(QStringLiteral("A(z) %1 ügyfél törölve van.").arg(*customer));
-            return Refused;
+            return Failed;
         }
         QString currency = trimmedText(client, "vat");
         if (currency.isEmpty())
@@ -335,11 +250,11 @@ int runNewDocumentCommand(const QStringList& args) {
                                           "(--exchange-rate R). Bizonylat nem készült.")
                                .arg(*customer)
                                .arg(currency));
-                return Refused;
+                return Failed;
             }
             if (*rate == 1) {
                 printError(QStringLiteral("Érvénytelen árfolyam, vagy hibás devizanem"));
-                return Refused;
+                return Failed;
             }
         }
         const double discount = varFloat(client.value(QStringLiteral("kedvezmeny")), 0);
@@ -357,11 +272,11 @@ int runNewDocumentCommand(const QStringList& args) {
             const std::optional<QVariantMap> product = findProduct(db, arg.code);
             if (!product) {
                 printError(unknownProductMessage(arg.code));
-                return Refused;
+                return Failed;
             }
             if (isYes(trimmedText(*product, "torolve"))) {
                 printError(QStringLiteral("Törölt cikkszám: %1").arg(arg.code));
-                return Refused;
+                return Failed;
             }
             double net = 0;
             if (arg.netPrice) {
@@ -387,7 +302,7 @@ int runNewDocumentCommand(const QStringList& args) {
         int number = 0;
         for (const Line& line : lines)
             if (!ImportLine(db, dialogs, target, ++number, line.code, line.price, line.quantity))
-                return Refused;
+                return Failed;
         RecomputeTotals(db, key);
         tr.commit();
         print(documentLine(db, key));
@@ -397,29 +312,16 @@ int runNewDocumentCommand(const QStringList& args) {
     } catch (const DbError& e) {
         printError(e.text());
     }
-    return Refused;
+    return Failed;
 }
 
-int runCounterDocumentCommand(const QStringList& args) {
-    const QString command = QStringLiteral("counter-document");
-    const QString kindOption = QStringLiteral("--kind");
-    const QString userOption = QStringLiteral("--user");
-
-    Arguments parsed;
-    if (const auto error = parseArguments(args, {kindOption, userOption}, {}, {}, parsed))
+int runCounterDocument(const Arguments& parsed) {
+    const QString& command = kCounterDocument;
+    if (const auto error = positionalArguments(
+            parsed, 2,
+            QStringLiteral("a(z) %1 parancs egy adatmappát és egy bizonylat gépi kódját várja (DIR KEY).")
+                .arg(command)))
         return badArguments(command, *error);
-    if (parsed.help) {
-        print(counterDocumentHelp());
-        return Success;
-    }
-    if (parsed.positional.size() < 2)
-        return badArguments(
-            command, QStringLiteral("a(z) %1 parancs egy adatmappát és egy bizonylat gépi kódját várja "
-                                    "(DIR KEY).")
-                         .arg(command));
-    if (parsed.positional.size() > 2)
-        return badArguments(command,
-                            QStringLiteral("fölösleges argumentum: %1").arg(parsed.positional.at(2)));
     const QString folder = parsed.positional.at(0);
     const std::optional<qint64> source = positiveKey(parsed.positional.at(1));
     if (!source)
@@ -444,12 +346,12 @@ int runCounterDocumentCommand(const QStringList& args) {
             db.queryValue(QStringLiteral("SELECT prntip FROM szla WHERE szla=?;"), {*source});
         if (!sourceKind.isValid()) {
             printError(QStringLiteral("Nem létező bizonylat: %1").arg(*source));
-            return Refused;
+            return Failed;
         }
         const QString letter = sourceKind.toString().trimmed();
         if (letter == QString(kKindProforma)) {
             printError(QStringLiteral("Proformáról nem készül ellenbizonylat."));
-            return Refused;
+            return Failed;
         }
         if (kind == kKindCreditNote && letter != QString(kKindInvoice)) {
             printError(
@@ -457,7 +359,7 @@ int runCounterDocumentCommand(const QStringList& args) {
                                "\"%2\".")
                     .arg(*source)
                     .arg(letter));
-            return Refused;
+            return Failed;
         }
         const qint64 key = CopyAsCounterDocument(db, settings, commandUser(parsed), *source, kind);
         print(documentLine(db, key));
@@ -467,7 +369,29 @@ int runCounterDocumentCommand(const QStringList& args) {
     } catch (const DbError& e) {
         printError(e.text());
     }
-    return Refused;
+    return Failed;
+}
+
+} // namespace
+
+const cli::CommandTable& documentCommands() {
+    static const CommandTable table{
+        demoDataCommand(),
+        {kNewDocument,
+         QStringLiteral("DIR"),
+         QStringLiteral("új bizonylat tételekkel"),
+         newDocumentHelp(),
+         {{kindOption, customerOption, rateOption, userOption, lineOption}, {lineOption}, {reverseOption}},
+         runNewDocument},
+        {kCounterDocument,
+         QStringLiteral("DIR KEY"),
+         QStringLiteral("ellenbizonylat (W érvénytelenítő, J helyesbítő)"),
+         counterDocumentHelp(),
+         {{kindOption, userOption}, {}, {}},
+         runCounterDocument},
+        importLinesCommand(),
+    };
+    return table;
 }
 
 } // namespace orvix

@@ -3,9 +3,7 @@
 #include "common/Database.h"
 #include "core/Dialogs.h"
 #include "core/TextUtil.h"
-#include "data/Schema.h"
 
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -108,14 +106,6 @@ template <typename Body> qint64 withNumber(Database& db, Body body) {
                 throw;
         }
     }
-}
-
-bool numberIndexPresent(Database& db) {
-    if (db.sql().driverName() == QLatin1String("QPSQL"))
-        return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname=?;"), 0,
-                           {kNumberIndex}) > 0;
-    return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index' AND name=?;"), 0,
-                       {kNumberIndex}) > 0;
 }
 
 void checkKind(QChar kind) {
@@ -225,61 +215,6 @@ QString DocNumberText(qint64 number, QChar kind, const QString& prefix, const QD
     const QString letter = kind.isNull() ? QString() : QString(kind);
     return prefix.trimmed() + zeroPad(number, 7) + QLatin1Char('-') + letter + QLatin1Char('/') +
            zeroPad(issued.isValid() ? issued.year() : 0, 4);
-}
-
-NumberIndexCheck EnsureNumberIndex(Database& db) {
-    NumberIndexCheck result;
-    // The usual case reads only: no write lock at every start.
-    if (numberIndexPresent(db))
-        return result;
-    // Under the write lock, so that no document slips in between the check
-    // for repeated numbers and the index.
-    Database::Transaction tr(db);
-    if (numberIndexPresent(db)) {
-        tr.commit();
-        return result;
-    }
-
-    QStringList repeated;
-    int count = 0;
-    {
-        QSqlQuery q =
-            db.select(QStringLiteral("SELECT (CASE WHEN prntip='P' THEN 1 ELSE 0 END), szlaszam, COUNT(*) "
-                                     "FROM szla WHERE szlaszam IS NOT NULL GROUP BY 1, 2 "
-                                     "HAVING COUNT(*) > 1 ORDER BY 1, 2;"));
-        while (q.next()) {
-            if (++count > 10)
-                continue;
-            const QString number = zeroPad(q.value(1).toLongLong(), 5);
-            repeated << QStringLiteral("%1%2 (%3 bizonylat)")
-                            .arg(q.value(0).toInt() == 1 ? QStringLiteral("proforma ") : QString(), number)
-                            .arg(q.value(2).toLongLong());
-        }
-    }
-    if (count > 0) {
-        if (count > 10)
-            repeated << QStringLiteral("és még %1").arg(count - 10);
-        result.status = NumberIndexCheck::Duplicates;
-        result.message =
-            QStringLiteral(
-                "Több bizonylatnak azonos a sorszáma, ezért a sorszámok egyediségét őrző index nem "
-                "hozható létre, és két munkahely ugyanazt a sorszámot adhatja ki.\n"
-                "Ismétlődő sorszámok: %1")
-                .arg(repeated.join(QStringLiteral(", ")));
-        return result; // the transaction is rolled back: nothing changed
-    }
-
-    const data::TableDef* szla = data::findTable(QStringLiteral("szla"));
-    for (const data::IndexDef& index : szla->indexes) {
-        if (kNumberIndex != QLatin1String(index.name))
-            continue;
-        data::TableDef only{szla->name, {}, {}, {index}, {}};
-        for (const QString& statement : data::createIndexSql(only))
-            db.execSql(statement);
-    }
-    tr.commit();
-    result.status = NumberIndexCheck::Created;
-    return result;
 }
 
 // ---- Amounts and VAT bands -------------------------------------------------

@@ -59,20 +59,6 @@ qint64 NextDocNumber(Database& db, const Settings& settings, QChar kind);
 // SA, 123, S, 2024 -> "SA0000123-S/2024".
 QString DocNumberText(qint64 number, QChar kind, const QString& prefix, const QDate& issued);
 
-// The unique index of the two number sequences, for data folders made before
-// it existed.
-struct NumberIndexCheck {
-    enum Status {
-        Present,   // the index was there already
-        Created,   // it was missing and is now created
-        Duplicates // missing, and documents sharing a number prevent it
-    };
-    Status status = Present;
-    // For Duplicates: the Hungarian warning naming the repeated numbers.
-    QString message;
-};
-NumberIndexCheck EnsureNumberIndex(Database& db);
-
 // ---- Amounts and VAT bands -------------------------------------------------
 
 // Net, VAT and gross of one unit.

@@ -14,11 +14,9 @@ namespace orvix {
 
 namespace {
 
-enum ExitCode { Success = 0, Refused = 1, BadArguments = 2 };
+using namespace cli;
 
-void printError(const QString& text) {
-    QTextStream(stderr) << "Hiba: " << text << '\n';
-}
+const QString kCommand = QStringLiteral("import-lines");
 
 QString help() {
     return QStringLiteral(
@@ -40,53 +38,30 @@ QString help() {
         "2 hibás parancssor.");
 }
 
-int badArguments(const QString& text) {
-    printError(text);
-    QTextStream(stderr) << "Segítség: Orvix_Szamla_Cli import-lines --help\n";
-    return BadArguments;
-}
-
-} // namespace
-
-int runImportLinesCommand(const QStringList& args) {
-    QStringList positional;
+int runImportLines(const Arguments& args) {
+    if (const auto error = positionalArguments(
+            args, 3,
+            QStringLiteral(
+                "az import-lines parancs egy adatmappát, egy bizonylat gépi kódját és egy fájlt vár "
+                "(DIR KEY FILE).")))
+        return badArguments(kCommand, *error);
+    const QStringList& positional = args.positional;
     ImportOptions options;
-    options.quantity = false;
-    options.price = false;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            QTextStream(stdout) << help() << '\n';
-            return Success;
-        }
-        if (arg == QLatin1String("--semicolon"))
-            options.semicolon = true;
-        else if (arg == QLatin1String("--qty"))
-            options.quantity = true;
-        else if (arg == QLatin1String("--price"))
-            options.price = true;
-        else if (arg.startsWith(QLatin1String("--")))
-            return badArguments(QStringLiteral("ismeretlen kapcsoló: %1").arg(arg));
-        else
-            positional << arg;
-    }
-    if (positional.size() < 3)
+    options.semicolon = args.has(QStringLiteral("--semicolon"));
+    options.quantity = args.has(QStringLiteral("--qty"));
+    options.price = args.has(QStringLiteral("--price"));
+    const std::optional<qint64> key = positiveKey(positional.at(1));
+    if (!key)
         return badArguments(
-            QStringLiteral("az import-lines parancs egy adatmappát, egy bizonylat gépi kódját és "
-                           "egy fájlt vár (DIR KEY FILE)."));
-    if (positional.size() > 3)
-        return badArguments(QStringLiteral("fölösleges argumentum: %1").arg(positional.at(3)));
-    bool ok = false;
-    const qint64 key = positional.at(1).trimmed().toLongLong(&ok);
-    if (!ok || key <= 0)
-        return badArguments(
+            kCommand,
             QStringLiteral("a bizonylat gépi kódja pozitív egész szám, nem \"%1\".").arg(positional.at(1)));
 
     if (positional.at(2).trimmed().isEmpty())
-        return badArguments(QStringLiteral("a fájl neve üres."));
+        return badArguments(kCommand, QStringLiteral("a fájl neve üres."));
     QFile file(positional.at(2));
     if (!file.open(QIODevice::ReadOnly)) {
         printError(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(positional.at(2), file.errorString()));
-        return Refused;
+        return Failed;
     }
     const QString text = decodeUtf8OrCp1250(file.readAll());
     file.close();
@@ -94,21 +69,32 @@ int runImportLinesCommand(const QStringList& args) {
     Database db(QStringLiteral("cli-import-lines"));
     try {
         db.open(positional.at(0));
-        const LineDocument doc = LineDocument::load(db, key);
+        const LineDocument doc = LineDocument::load(db, *key);
         // Messages go to the error output; the import asks nothing.
         BatchDialogs dialogs([](const QString& question) {
             throw DocumentError(QStringLiteral("A parancssor nem tud kérdésre válaszolni: %1").arg(question));
         });
         const ImportResult result = ImportLines(db, dialogs, doc, text, options);
         QTextStream(stdout)
-            << QStringLiteral("%1 tétel hozzáadva a(z) %2 bizonylathoz.").arg(result.added).arg(key) << '\n';
-        return result.stopped ? Refused : Success;
+            << QStringLiteral("%1 tétel hozzáadva a(z) %2 bizonylathoz.").arg(result.added).arg(*key) << '\n';
+        return result.stopped ? Failed : Success;
     } catch (const DocumentError& e) {
         printError(e.text());
     } catch (const DbError& e) {
         printError(e.text());
     }
-    return Refused;
+    return Failed;
+}
+
+} // namespace
+
+cli::Command importLinesCommand() {
+    return {kCommand,
+            QStringLiteral("DIR KEY FILE"),
+            QStringLiteral("tételek importja bizonylatba"),
+            help(),
+            {{}, {}, {QStringLiteral("--semicolon"), QStringLiteral("--qty"), QStringLiteral("--price")}},
+            runImportLines};
 }
 
 } // namespace orvix

@@ -451,18 +451,4 @@ std::optional<Right> requiredRight(const QString& name) {
     return std::nullopt;
 }
 
-void EnsureRegisterIndexes(Database& db) {
-    for (const int list : {ProductsList, CustomersList, DocumentsList}) {
-        const data::TableDef& t = tableOf(list);
-        for (const data::IndexDef& i : t.indexes) {
-            // Unique indexes guard data and are checked where they are made.
-            if (i.unique || i.expression)
-                continue;
-            db.execSql(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3%4)")
-                           .arg(QLatin1String(i.name), QLatin1String(t.name), QLatin1String(i.field),
-                                i.descending ? QStringLiteral(" DESC") : QString()));
-        }
-    }
-}
-
 } // namespace orvix

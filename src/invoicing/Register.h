@@ -141,10 +141,4 @@ const std::vector<ActionDef>& mainWindowActions();
 // The right an action needs before it opens anything.
 std::optional<Right> requiredRight(const QString& actionName);
 
-// ---- Indexes ---------------------------------------------------------------
-
-// Creates the indexes the register sorts and searches by, where an older
-// data folder lacks them (the first start after an upgrade builds them once).
-void EnsureRegisterIndexes(Database& db);
-
 } // namespace orvix

@@ -1,6 +1,7 @@
 #include "masters/MasterCommands.h"
 
 #include "common/Database.h"
+#include "core/CommandLine.h"
 
 #include <QDir>
 #include <QLocale>
@@ -11,8 +12,6 @@
 namespace orvix {
 
 namespace {
-
-enum ExitCode { Success = 0, Failed = 1, BadArguments = 2 };
 
 enum class Kind { Text, Integer, Number };
 
@@ -88,61 +87,40 @@ void writeList(Database& db, QTextStream& out, const std::vector<Column>& column
     out.flush();
 }
 
-QString help(const QString& command) {
-    if (command == QLatin1String("customers"))
-        return QStringLiteral(
-            "Használat: Orvix_Szamla_Cli customers DIR\n"
-            "\n"
-            "Kiírja a DIR adatmappa ügyfeleit (a töröltek nélkül) név szerinti sorrendben,\n"
-            "pontosvesszővel elválasztva, az első sorban az oszlopok nevével:\n"
-            "vevő;ügyfélkód;kapcsolattartó;telefon;mobil;e-mail;kedv%;szla.irsz;szla.város;szla.cím\n"
-            "\n"
-            "A számok tizedespontot kapnak, kerekítés nélkül. A pontosvesszőt, idézőjelet\n"
-            "vagy sortörést tartalmazó érték idézőjelek közé kerül (benne az idézőjel kettőzve).\n"
-            "\n"
-            "Kilépési kódok: 0 siker, 1 nincs adatmappa vagy nem olvasható, 2 hibás parancssor.");
-    return QStringLiteral(
-        "Használat: Orvix_Szamla_Cli products DIR\n"
-        "\n"
-        "Kiírja a DIR adatmappa termékeit (a töröltek és az előleg tételek nélkül)\n"
-        "cikkszám szerinti sorrendben, pontosvesszővel elválasztva, az első sorban az\n"
-        "oszlopok nevével:\n"
-        "cikkszám;megnevezés;kategória;m.e.;nettó;áfa;bruttó\n"
-        "\n"
-        "Az árak tizedespontot kapnak, kerekítés nélkül (ahogy tárolva vannak). A\n"
-        "pontosvesszőt, idézőjelet vagy sortörést tartalmazó érték idézőjelek közé kerül\n"
-        "(benne az idézőjel kettőzve).\n"
-        "\n"
-        "Kilépési kódok: 0 siker, 1 nincs adatmappa vagy nem olvasható, 2 hibás parancssor.");
-}
+const QString kCustomersHelp =
+    QStringLiteral("Használat: Orvix_Szamla_Cli customers DIR\n"
+                   "\n"
+                   "Kiírja a DIR adatmappa ügyfeleit (a töröltek nélkül) név szerinti sorrendben,\n"
+                   "pontosvesszővel elválasztva, az első sorban az oszlopok nevével:\n"
+                   "vevő;ügyfélkód;kapcsolattartó;telefon;mobil;e-mail;kedv%;szla.irsz;szla.város;szla.cím\n"
+                   "\n"
+                   "A számok tizedespontot kapnak, kerekítés nélkül. A pontosvesszőt, idézőjelet\n"
+                   "vagy sortörést tartalmazó érték idézőjelek közé kerül (benne az idézőjel kettőzve).\n"
+                   "\n"
+                   "Kilépési kódok: 0 siker, 1 nincs adatmappa vagy nem olvasható, 2 hibás parancssor.");
 
-int runListCommand(const QString& command, const QStringList& args, void (*write)(Database&, QTextStream&)) {
-    QTextStream err(stderr);
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        QTextStream(stdout) << help(command) << '\n';
-        return Success;
-    }
-    QStringList positional;
-    for (const QString& arg : args) {
-        if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
-            err << "Hiba: ismeretlen kapcsoló: " << arg << '\n'
-                << "Segítség: Orvix_Szamla_Cli " << command << " --help\n";
-            return BadArguments;
-        }
-        positional << arg;
-    }
-    if (positional.size() != 1 || positional.first().trimmed().isEmpty()) {
-        if (positional.size() > 1)
-            err << "Hiba: fölösleges argumentum: " << positional.at(1) << '\n';
-        else
-            err << "Hiba: a(z) " << command << " parancs egy mappát vár (DIR).\n";
-        err << "Segítség: Orvix_Szamla_Cli " << command << " --help\n";
-        return BadArguments;
-    }
-    const QString folder = positional.first();
+const QString kProductsHelp =
+    QStringLiteral("Használat: Orvix_Szamla_Cli products DIR\n"
+                   "\n"
+                   "Kiírja a DIR adatmappa termékeit (a töröltek és az előleg tételek nélkül)\n"
+                   "cikkszám szerinti sorrendben, pontosvesszővel elválasztva, az első sorban az\n"
+                   "oszlopok nevével:\n"
+                   "cikkszám;megnevezés;kategória;m.e.;nettó;áfa;bruttó\n"
+                   "\n"
+                   "Az árak tizedespontot kapnak, kerekítés nélkül (ahogy tárolva vannak). A\n"
+                   "pontosvesszőt, idézőjelet vagy sortörést tartalmazó érték idézőjelek közé kerül\n"
+                   "(benne az idézőjel kettőzve).\n"
+                   "\n"
+                   "Kilépési kódok: 0 siker, 1 nincs adatmappa vagy nem olvasható, 2 hibás parancssor.");
+
+int runListCommand(const QString& command, const cli::Arguments& args,
+                   void (*write)(Database&, QTextStream&)) {
+    QString folder;
+    if (const auto error = cli::folderArgument(args, command, folder))
+        return cli::badArguments(command, *error);
     if (!Database::isDataFolder(folder)) {
-        err << "Hiba: nincs adatmappa: " << QDir::toNativeSeparators(folder) << '\n';
-        return Failed;
+        cli::printError(QStringLiteral("nincs adatmappa: %1").arg(QDir::toNativeSeparators(folder)));
+        return cli::Failed;
     }
     Database db(QStringLiteral("cli-") + command);
     try {
@@ -150,10 +128,10 @@ int runListCommand(const QString& command, const QStringList& args, void (*write
         QTextStream out(stdout);
         write(db, out);
     } catch (const DbError& e) {
-        err << "Hiba: " << e.text() << '\n';
-        return Failed;
+        cli::printError(e.text());
+        return cli::Failed;
     }
-    return Success;
+    return cli::Success;
 }
 
 } // namespace
@@ -168,12 +146,26 @@ void writeProductList(Database& db, QTextStream& out) {
               QStringLiteral("FROM cikkszam WHERE torolve='N' AND eloleg='N' ORDER BY cikkszam;"));
 }
 
-int runCustomersCommand(const QStringList& args) {
-    return runListCommand(QStringLiteral("customers"), args, writeCustomerList);
-}
-
-int runProductsCommand(const QStringList& args) {
-    return runListCommand(QStringLiteral("products"), args, writeProductList);
+const cli::CommandTable& masterCommands() {
+    static const cli::CommandTable table{
+        {QStringLiteral("customers"),
+         QStringLiteral("DIR"),
+         QStringLiteral("a vevők listája pontosvesszővel tagolva"),
+         kCustomersHelp,
+         {},
+         [](const cli::Arguments& args) {
+             return runListCommand(QStringLiteral("customers"), args, writeCustomerList);
+         }},
+        {QStringLiteral("products"),
+         QStringLiteral("DIR"),
+         QStringLiteral("a termékek listája pontosvesszővel tagolva"),
+         kProductsHelp,
+         {},
+         [](const cli::Arguments& args) {
+             return runListCommand(QStringLiteral("products"), args, writeProductList);
+         }},
+    };
+    return table;
 }
 
 } // namespace orvix

@@ -9,7 +9,7 @@
 // doubled.
 #pragma once
 
-#include <QStringList>
+#include "core/CommandLine.h"
 
 class QTextStream;
 
@@ -17,10 +17,9 @@ namespace orvix {
 
 class Database;
 
-// args: everything after the command word. Exit code 0 on success, 1 when the
-// folder holds no data folder or cannot be read, 2 on a bad command line.
-int runCustomersCommand(const QStringList& args);
-int runProductsCommand(const QStringList& args);
+// customers and products. Exit code 0 on success, 1 when the folder holds no
+// data folder or cannot be read, 2 on a bad command line.
+const cli::CommandTable& masterCommands();
 
 // The listings themselves, written to out.
 void writeCustomerList(Database& db, QTextStream& out);

@@ -1,8 +1,8 @@
 // Language files of printed invoices: reading, generating and writing.
 #include "common/Codepage.h"
 #include "common/IniFile.h"
+#include "core/InvoiceLabels.h"
 #include "core/LangFiles.h"
-#include "printing/InvoiceLabels.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void fieldPatchesBringOldFolderUpToDate();
     void fieldPatchStoppedHalfWayIsRedone();
     void settingsRecord();
+    void olderFolderGetsItsIndexes();
 };
 
 void StartupTest::init() {
@@ -334,6 +335,40 @@ void StartupTest::settingsRecord() {
     QCOMPARE(s.amtm, QStringLiteral("XY"));
     db.execSql(QStringLiteral("UPDATE beallit SET indulszla = 120"));
     QCOMPARE(loadSettings(db).indulszla, 120);
+}
+
+// An older folder lacks indexes of the catalogue: the start makes them, and
+// when documents already share a number it warns, naming the numbers, and
+// opens the folder all the same.
+void StartupTest::olderFolderGetsItsIndexes() {
+    const Folders f = locateFolders(m_program);
+    const QString folder = m_program + QStringLiteral("/Regi");
+    {
+        Database old(QStringLiteral("older"));
+        data::createDataFolder(old, folder);
+        old.execSql(QStringLiteral("DROP INDEX idx_szla_szlaszam"));
+        old.execSql(QStringLiteral("DROP INDEX idx_szla_ugyfel_nev"));
+        old.execSql(QStringLiteral("DROP INDEX idx_ugyfel_nev"));
+        old.execSql(
+            QStringLiteral("INSERT INTO szla (prntip, szlaszam) VALUES ('S', 31), ('J', 31), ('S', 32)"));
+    }
+    writeFile(f.iniPath(), QStringLiteral("[Adatbazis]\r\nConStr1=Régi;%1;\r\n").arg(folder).toUtf8());
+    AppContext ctx;
+    Database db(QStringLiteral("older2"));
+    ScriptedDialogs dialogs;
+    dialogs.answers = {0};
+    QCOMPARE(startUp(ctx, db, dialogs, m_program), StartupResult::Opened);
+    const QStringList warnings = dialogs.askedOf(QStringLiteral("warning"));
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.first().contains(QStringLiteral("Ismétlődő sorszámok: 00031 (2 bizonylat)")),
+             qPrintable(warnings.first()));
+    const auto present = [&](const char* name) {
+        return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name=?"), 0,
+                           {QLatin1String(name)}) == 1;
+    };
+    QVERIFY(present("idx_szla_ugyfel_nev"));
+    QVERIFY(present("idx_ugyfel_nev"));
+    QVERIFY(!present("idx_szla_szlaszam"));
 }
 
 QTEST_GUILESS_MAIN(StartupTest)

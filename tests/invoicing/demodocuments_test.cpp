@@ -1,8 +1,8 @@
 // Demo documents made through the document logic: every kind, consistent
 // totals and numbering, spread over the years, never loaded twice.
 #include "TestFolders.h"
-#include "core/DemoData.h"
 #include "invoicing/DemoDocuments.h"
+#include "masters/DemoMasters.h"
 
 #include <QSqlQuery>
 #include <QtTest>

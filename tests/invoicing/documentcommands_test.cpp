@@ -346,12 +346,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == kRunArgument) {
-        const QString command = args.at(2);
-        if (command == QLatin1String("new-document"))
-            return runNewDocumentCommand(args.mid(3));
-        if (command == QLatin1String("counter-document"))
-            return runCounterDocumentCommand(args.mid(3));
-        return 3;
+        return cli::runCommand({&documentCommands()}, args.mid(2));
     }
     DocumentCommandsTest test;
     QTEST_SET_MAIN_SOURCE_PATH

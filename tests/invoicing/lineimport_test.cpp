@@ -7,7 +7,7 @@
 // kill it halfway. Started with --run ARGS it runs the import-lines command.
 #include "EditorFixture.h"
 
-#include "invoicing/ImportCommand.h"
+#include "invoicing/DocumentCommands.h"
 #include "invoicing/LineImport.h"
 
 #include <QCoreApplication>
@@ -264,7 +264,8 @@ int main(int argc, char** argv) {
     if (args.size() > 4 && args.at(1) == kWorker)
         return runWorker(args.mid(2));
     if (args.size() > 1 && args.at(1) == kRun)
-        return runImportLinesCommand(args.mid(2));
+        return cli::runCommand({&documentCommands()},
+                               QStringList{QStringLiteral("import-lines")} + args.mid(2));
     LineImportTest test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

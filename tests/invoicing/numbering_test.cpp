@@ -1,6 +1,6 @@
 // Document numbers are never given twice: the unique index of the two
-// sequences, its addition to older data folders, and several processes
-// creating documents on one data folder at the same time.
+// sequences and several processes creating documents on one data folder
+// at the same time.
 //
 // The executable is its own worker: started with --numbering-worker it
 // creates documents through the new-document command and exits.
@@ -34,9 +34,10 @@ int runWorker(const QStringList& args) {
     const int count = args.at(2).toInt();
     const QString kinds = args.at(3);
     for (int i = 0; i < count; ++i) {
-        const int rc = runNewDocumentCommand(
-            {folder, QStringLiteral("--kind"), QString(kinds.at(i % kinds.size())),
-             QStringLiteral("--customer"), customer, QStringLiteral("--line"), QStringLiteral("N1:1")});
+        const int rc = cli::runCommand({&documentCommands()},
+                                       {QStringLiteral("new-document"), folder, QStringLiteral("--kind"),
+                                        QString(kinds.at(i % kinds.size())), QStringLiteral("--customer"),
+                                        customer, QStringLiteral("--line"), QStringLiteral("N1:1")});
         if (rc != 0)
             return rc;
     }
@@ -45,11 +46,6 @@ int runWorker(const QStringList& args) {
 
 void insertDocument(Database& db, const QString& kind, qint64 number) {
     db.execSql(QStringLiteral("INSERT INTO szla (prntip, szlaszam) VALUES (?, ?)"), {kind, number});
-}
-
-bool indexExists(Database& db) {
-    return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name='idx_szla_szlaszam'"),
-                       0) == 1;
 }
 
 // The numbers of one sequence in creation order.
@@ -105,40 +101,6 @@ private Q_SLOTS:
         // The retry of a header insert recognises the conflict by the index name.
         if (refused)
             QVERIFY2(error.contains(QStringLiteral("idx_szla_szlaszam")), qPrintable(error));
-    }
-
-    void ensureNumberIndex() {
-        QVERIFY(indexExists(db()));
-        QCOMPARE(EnsureNumberIndex(db()).status, NumberIndexCheck::Present);
-
-        // An older folder without the index gets it.
-        db().execSql(QStringLiteral("DROP INDEX idx_szla_szlaszam"));
-        insertDocument(db(), QStringLiteral("S"), 7);
-        insertDocument(db(), QStringLiteral("P"), 7);
-        QCOMPARE(EnsureNumberIndex(db()).status, NumberIndexCheck::Created);
-        QVERIFY(indexExists(db()));
-        QVERIFY_THROWS_EXCEPTION(DbError, insertDocument(db(), QStringLiteral("J"), 7));
-
-        // Numbers already given twice prevent it: reported, nothing created.
-        db().execSql(QStringLiteral("DROP INDEX idx_szla_szlaszam"));
-        insertDocument(db(), QStringLiteral("J"), 7);
-        insertDocument(db(), QStringLiteral("P"), 7);
-        insertDocument(db(), QStringLiteral("S"), 8);
-        const NumberIndexCheck check = EnsureNumberIndex(db());
-        QCOMPARE(check.status, NumberIndexCheck::Duplicates);
-        QVERIFY2(check.message.contains(QStringLiteral("00007 (2 bizonylat)")), qPrintable(check.message));
-        QVERIFY2(check.message.contains(QStringLiteral("proforma 00007 (2 bizonylat)")),
-                 qPrintable(check.message));
-        QVERIFY2(!check.message.contains(QStringLiteral("00008")), qPrintable(check.message));
-        QVERIFY(!indexExists(db()));
-        QVERIFY(!db().inTransaction());
-
-        // Once the numbers are put right, the next start adds it.
-        db().execSql(QStringLiteral("UPDATE szla SET szlaszam=9 WHERE prntip='J'"));
-        db().execSql(QStringLiteral("DELETE FROM szla WHERE prntip='P' AND szla=(SELECT MAX(szla) FROM szla "
-                                    "WHERE prntip='P')"));
-        QCOMPARE(EnsureNumberIndex(db()).status, NumberIndexCheck::Created);
-        QVERIFY(indexExists(db()));
     }
 
     // Several processes create invoices, credit notes and proformas on one

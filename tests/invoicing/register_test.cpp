@@ -129,7 +129,6 @@ private Q_SLOTS:
     void documentSearch();
     void exportsAndLinks();
     void softDeleteHidesTheRow();
-    void registerIndexesForOldFolders();
 };
 
 void RegisterTest::windowsReadTheEngineOrder_data() {
@@ -519,22 +518,6 @@ void RegisterTest::softDeleteHidesTheRow() {
     QVERIFY(softDeleteCustomer(db(), dialogs, customer, kDeleteRowQuestion));
     c->reload();
     QCOMPARE(c->rowCount(), before - 1);
-}
-
-void RegisterTest::registerIndexesForOldFolders() {
-    const auto present = [&](const QString& name) {
-        return db().queryInt(
-                   QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index' AND name=?"), 0,
-                   {name}) == 1;
-    };
-    QVERIFY(present(QStringLiteral("idx_szla_ugyfel_nev"))); // a new folder has them
-    db().execSql(QStringLiteral("DROP INDEX idx_szla_ugyfel_nev"));
-    db().execSql(QStringLiteral("DROP INDEX idx_szla_szam"));
-    EnsureRegisterIndexes(db());
-    QVERIFY(present(QStringLiteral("idx_szla_ugyfel_nev")));
-    QVERIFY(present(QStringLiteral("idx_szla_szam")));
-    EnsureRegisterIndexes(db()); // a second run changes nothing
-    QVERIFY(present(QStringLiteral("idx_szla_szlaszam")));
 }
 
 QTEST_GUILESS_MAIN(RegisterTest)

@@ -137,11 +137,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == kRunArgument) {
-        if (args.at(2) == QLatin1String("customers"))
-            return runCustomersCommand(args.mid(3));
-        if (args.at(2) == QLatin1String("products"))
-            return runProductsCommand(args.mid(3));
-        return 3;
+        return cli::runCommand({&masterCommands()}, args.mid(2));
     }
     MasterCommandsTest test;
     QTEST_SET_MAIN_SOURCE_PATH

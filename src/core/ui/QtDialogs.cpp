@@ -1,8 +1,8 @@
 #include "core/ui/QtDialogs.h"
 
-#include "common/ui/Tfrm_AdatbazisNyitBDE.h"
 #include "core/ui/InputTextBox.h"
 #include "core/ui/MessageBoxes.h"
+#include "core/ui/Tfrm_AdatbazisNyitBDE.h"
 #include "core/ui/Tfrm_Idoszak.h"
 #include "core/ui/Tfrm_IdoszakStr.h"
 #include "core/ui/Tfrm_Inp.h"

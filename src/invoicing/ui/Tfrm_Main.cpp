@@ -1,6 +1,7 @@
 #include "invoicing/ui/Tfrm_Main.h"
 
 #include "invoicing/ui/EditorEntry.h"
+#include "invoicing/ui/PrintHooks.h"
 #include "masters/CodeTables.h"
 #include "masters/Customers.h"
 #include "masters/Products.h"
@@ -12,11 +13,11 @@
 #include "masters/ui/Tfrm_UgyfelValaszt.h"
 
 #include "common/Database.h"
-#include "common/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
+#include "core/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
@@ -363,6 +364,24 @@ void Tfrm_Main::installInvoicingHandlers() {
     };
     handle("aSzallito", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('S')); });
     handle("aProforma", OnAllLists, [newDocument](int list) { newDocument(list, QLatin1Char('P')); });
+    // The document print, when the program installed it.
+    const ui::DocumentPrintHooks& printing = ui::documentPrintHooks();
+    if (printing.preview)
+        handle("aNyomtatKep", OnDocuments, [this](int list) {
+            const QVariant key = currentKey(list);
+            if (!key.isValid())
+                return;
+            const bool fa = m_db->queryText(QStringLiteral("SELECT fa FROM szla WHERE szla=?"), QString(), {key})
+                                .trimmed() == QLatin1String("I");
+            ui::documentPrintHooks().preview(this, *m_db, key.toLongLong(), fa);
+        });
+    if (printing.print)
+        handle("aNyomtat", OnDocuments, [this](int list) {
+            const QVariant key = currentKey(list);
+            if (!key.isValid())
+                return;
+            ui::documentPrintHooks().print(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
+        });
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
         if (!code.isValid())

@@ -1,4 +1,5 @@
 #include "invoicing/ui/Tfrm_Szamla.h"
+#include "invoicing/ui/PrintHooks.h"
 
 #include "common/Database.h"
 #include "core/AppContext.h"
@@ -47,8 +48,16 @@ constexpr int kUnposted = 1;
 constexpr int kPosted = 2;
 
 // Actions whose capability arrives later: shown, but disabled.
-const QStringList kNotYetBuilt = {QStringLiteral("aKonyvel"), QStringLiteral("aNyomtat"),
-                                  QStringLiteral("aNyomtatKep"), QStringLiteral("aSzallevNyom")};
+const QStringList kNotYetBuilt = {QStringLiteral("aKonyvel"), QStringLiteral("aSzallevNyom")};
+
+// An action whose capability the program has not installed stays disabled.
+bool notYetBuilt(const QString& action) {
+    if (action == QLatin1String("aNyomtat"))
+        return !documentPrintHooks().print;
+    if (action == QLatin1String("aNyomtatKep"))
+        return !documentPrintHooks().preview;
+    return kNotYetBuilt.contains(action);
+}
 
 QString shownNumber(const QVariant& v) {
     if (v.isNull() || !v.isValid() || v.toString().trimmed().isEmpty())
@@ -534,6 +543,24 @@ void Tfrm_Szamla::build() {
     layout->addWidget(statusBar);
 
     connect(aImport, &QAction::triggered, this, &Tfrm_Szamla::importLines);
+    connect(aNyomtatKep, &QAction::triggered, this, [this] {
+        if (!documentPrintHooks().preview)
+            return;
+        // What is typed into the header is printed too.
+        if (!m_editor->posted() && !m_editor->saveHeader(false))
+            return;
+        documentPrintHooks().preview(this, m_db, m_editor->key(), m_editor->reverseCharge());
+    });
+    connect(aNyomtat, &QAction::triggered, this, [this] {
+        if (!documentPrintHooks().print)
+            return;
+        documentPrintHooks().print(this, m_db, m_editor->key(), [this](qint64 doc) {
+            if (m_editor->onSaved)
+                m_editor->onSaved(doc);
+        });
+        m_editor->open(m_editor->key());
+        showHeader();
+    });
     connect(aBezar, &QAction::triggered, this, [this] { reject(); });
     connect(aReszletek, &QAction::triggered, this,
             [this] { m_details->setVisible(!m_details->isVisible()); });
@@ -635,7 +662,7 @@ void Tfrm_Szamla::applyState() {
         else if (it.value() == kPosted)
             on = posted;
         a->setVisible(on);
-        a->setEnabled(on && !kNotYetBuilt.contains(a->objectName()));
+        a->setEnabled(on && !notYetBuilt(a->objectName()));
     }
     const bool monthShown = app().settings.vanhonap;
     m_honapLabel->setVisible(monthShown);

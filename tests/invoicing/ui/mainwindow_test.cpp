@@ -6,10 +6,10 @@
 #include "common/Database.h"
 #include "common/IniFile.h"
 #include "core/AppContext.h"
-#include "core/DemoData.h"
 #include "core/ui/MessageBoxes.h"
 #include "data/Schema.h"
 #include "invoicing/ui/Tfrm_Main.h"
+#include "masters/DemoMasters.h"
 
 #include "invoicing/PagedTableModel.h"
 #include "invoicing/Register.h"

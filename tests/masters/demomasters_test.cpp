@@ -2,7 +2,7 @@
 // bank accounts and EAN codes, consistent product amounts, texts within their
 // field widths, the same data for the same seed, and no second load.
 #include "TestFolders.h"
-#include "core/DemoData.h"
+#include "masters/DemoMasters.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -89,7 +89,7 @@ std::unique_ptr<test::TempDataFolder> filledFolder(const DemoOptions& options, c
 
 } // namespace
 
-class DemoDataTest : public QObject {
+class DemoMastersTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::TempDataFolder> m_folder; // default options
@@ -338,5 +338,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(DemoDataTest)
-#include "demodata_test.moc"
+QTEST_GUILESS_MAIN(DemoMastersTest)
+#include "demomasters_test.moc"

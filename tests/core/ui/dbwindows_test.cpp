@@ -1,11 +1,11 @@
 // The database choice window, the list window "Adatbázisok" and its edit window.
 #include "common/DatabaseList.h"
 #include "common/IniFile.h"
-#include "common/ui/Tfrm_AdatbazisEdit.h"
-#include "common/ui/Tfrm_AdatbazisNyitBDE.h"
-#include "common/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/AppContext.h"
 #include "core/ui/MessageBoxes.h"
+#include "core/ui/Tfrm_AdatbazisEdit.h"
+#include "core/ui/Tfrm_AdatbazisNyitBDE.h"
+#include "core/ui/Tfrm_AdatbazisokBDE.h"
 
 #include <QAction>
 #include <QApplication>

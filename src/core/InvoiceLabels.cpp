@@ -1,4 +1,4 @@
-#include "printing/InvoiceLabels.h"
+#include "core/InvoiceLabels.h"
 
 namespace orvix {
 

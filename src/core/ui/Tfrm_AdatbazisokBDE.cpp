@@ -1,10 +1,10 @@
-#include "common/ui/Tfrm_AdatbazisokBDE.h"
+#include "core/ui/Tfrm_AdatbazisokBDE.h"
 
 #include "common/Database.h"
-#include "common/ui/Tfrm_AdatbazisEdit.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
 #include "core/ui/MessageBoxes.h"
+#include "core/ui/Tfrm_AdatbazisEdit.h"
 #include "core/ui/WindowSupport.h"
 
 #include <QAction>

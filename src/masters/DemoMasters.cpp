@@ -1,4 +1,4 @@
-#include "core/DemoData.h"
+#include "masters/DemoMasters.h"
 
 #include "core/DemoRandom.h"
 #include "masters/Customers.h"

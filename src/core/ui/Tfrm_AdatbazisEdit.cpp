@@ -1,4 +1,4 @@
-#include "common/ui/Tfrm_AdatbazisEdit.h"
+#include "core/ui/Tfrm_AdatbazisEdit.h"
 
 #include "common/DatabaseList.h"
 #include "core/AppContext.h"

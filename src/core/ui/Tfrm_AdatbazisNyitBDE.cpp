@@ -1,4 +1,4 @@
-#include "common/ui/Tfrm_AdatbazisNyitBDE.h"
+#include "core/ui/Tfrm_AdatbazisNyitBDE.h"
 
 #include "common/DatabaseList.h"
 #include "core/AppContext.h"
