@@ -11,8 +11,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    orvix::cli::silenceQtMessages();
     // Each subsystem adds its table of commands here.
-    return orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(),
-                                       &orvix::documentCommands(), &orvix::printCommands()},
-                                      QCoreApplication::arguments());
+    return orvix::cli::endCommandLine(
+        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
+                                    &orvix::printCommands()},
+                                   QCoreApplication::arguments()));
 }

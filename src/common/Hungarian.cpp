@@ -1,6 +1,6 @@
 // Hungarian alphabetical order and accent-insensitive matching, used by the
 // engine's collation HU and its LIKE, and by the search boxes of the lists.
-#include "common/Database.h"
+#include "common/Hungarian.h"
 
 #include <QChar>
 #include <QString>

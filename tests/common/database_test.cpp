@@ -36,9 +36,10 @@ private Q_SLOTS:
 
 void DatabaseTest::initTestCase() {
     QVERIFY(m_dir.isValid());
-    m_db.createEmpty(m_dir.filePath(QStringLiteral("Data")));
-    m_db.execSql(QStringLiteral("CREATE TABLE ugyfel (ugyfel INTEGER PRIMARY KEY AUTOINCREMENT, "
-                                "ugyfel_nev CHAR(50) COLLATE HU, adoszam CHAR(11) COLLATE HU)"));
+    m_db.create(m_dir.filePath(QStringLiteral("Data")), [](Database& db) {
+        db.execSql(QStringLiteral("CREATE TABLE ugyfel (ugyfel INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                  "ugyfel_nev CHAR(50) COLLATE HU, adoszam CHAR(11) COLLATE HU)"));
+    });
     const QStringList names = {QStringLiteral("Kovács Béla"),     QStringLiteral("KÖVES Kft."),
                                QStringLiteral("Árvíztűrő Bt."),   QStringLiteral("Kiss Anna"),
                                QStringLiteral("kovalszki józsef"), QStringLiteral("Tükörfúrógép Zrt.")};
@@ -225,7 +226,7 @@ void DatabaseTest::openRefusesFolderWithoutDatabase() {
     QVERIFY_THROWS_EXCEPTION(DbError, other.open(empty));
     QVERIFY(!QFile::exists(Database::databaseFile(empty)));
     QVERIFY(!other.isOpen());
-    QVERIFY_THROWS_EXCEPTION(DbError, other.createEmpty(m_db.folder()));
+    QVERIFY_THROWS_EXCEPTION(DbError, other.create(m_db.folder(), {}));
 }
 
 void DatabaseTest::openRefusesForeignFile() {
