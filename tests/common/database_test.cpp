@@ -256,11 +256,12 @@ void DatabaseTest::integrityCheckFindsADamagedIndex() {
     // does not outlive the check.
     const QString folder = m_dir.filePath(QStringLiteral("Serult"));
     Database db(QStringLiteral("damaged"));
-    db.createEmpty(folder);
-    db.execSql(QStringLiteral("CREATE TABLE termek (termek INTEGER PRIMARY KEY, nev CHAR(30) COLLATE HU)"));
-    db.execSql(QStringLiteral("CREATE INDEX idx_termek_nev ON termek (nev)"));
-    for (const char* name : {"Alma", "Barack", "Citrom", "Dinnye", "Eper", "Füge", "Gesztenye"})
-        db.execSql(QStringLiteral("INSERT INTO termek (nev) VALUES (?)"), {QString::fromUtf8(name)});
+    db.create(folder, [](Database& d) {
+        d.execSql(QStringLiteral("CREATE TABLE termek (termek INTEGER PRIMARY KEY, nev CHAR(30) COLLATE HU)"));
+        d.execSql(QStringLiteral("CREATE INDEX idx_termek_nev ON termek (nev)"));
+        for (const char* name : {"Alma", "Barack", "Citrom", "Dinnye", "Eper", "Füge", "Gesztenye"})
+            d.execSql(QStringLiteral("INSERT INTO termek (nev) VALUES (?)"), {QString::fromUtf8(name)});
+    });
     QCOMPARE(db.integrityCheck(), QStringLiteral("ok"));
     QCOMPARE(db.queryInt(QStringLiteral("PRAGMA mmap_size"), -1), 0);
     const qint64 pageSize = db.queryInt(QStringLiteral("PRAGMA page_size"), 0);
