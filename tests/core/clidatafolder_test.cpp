@@ -117,7 +117,12 @@ private Q_SLOTS:
                 QVERIFY2(init.exitCode == 0, qPrintable(init.err));
             const Run check = run({QStringLiteral("check"), folder});
             QVERIFY2(check.exitCode == 0 && check.out.trimmed() == QLatin1String("ok"), qPrintable(check.err));
-            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("szamla.sqlite3")});
+            // No temporary file of the creation is left; the engine's own
+            // rollback journal of a killed batch may stay (it is rolled back or
+            // overwritten by the next writer).
+            QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+            files.removeAll(QStringLiteral("szamla.sqlite3-journal"));
+            QCOMPARE(files, QStringList{QStringLiteral("szamla.sqlite3")});
         }
     }
 
