@@ -10,8 +10,10 @@ int main(int argc, char** argv) {
     // the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Before the application exists: its construction already warns (about
+    // the runtime folder, say), and no Qt diagnostic belongs on the terminal.
     orvix::cli::silenceQtMessages();
+    QGuiApplication app(argc, argv);
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
         orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
