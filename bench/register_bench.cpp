@@ -1,9 +1,14 @@
 // The invoice register on a large data folder: how long the main window's
 // document list takes to show its first screen, to jump to a document by its
 // key, to follow a search keystroke and to re-sort, next to the same queries
-// run bare on the engine.
+// run bare on the engine. Each action has a time limit and a limit on its
+// ratio to the bare queries; the table says which ones hold.
 //
-//   register_bench [DIR]
+//   register_bench [DIR] [--cpu]
+//
+// --cpu measures the process's processor time instead of the clock: on a
+// machine that other work keeps busy it shows what the actions would take on
+// an idle one.
 //
 // DIR defaults to /tmp/orvix-register-bench. A folder without documents is
 // first filled with the demo-data generator's own code (the same as
@@ -24,6 +29,7 @@
 #include <QSqlRecord>
 #include <QTextStream>
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -36,9 +42,28 @@ QTextStream out(stdout);
 constexpr int kScreenRows = 25; // rows of the grid at the default window size
 constexpr int kRepeats = 7;
 
-double msSince(const QElapsedTimer& t) {
-    return double(t.nsecsElapsed()) / 1e6;
+bool useCpuTime = false;
+
+double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
+
+// A stopwatch on the clock or, with --cpu, on the processor time.
+class Stopwatch {
+public:
+    Stopwatch() { restart(); }
+    void restart() {
+        m_clock.start();
+        m_cpu = processCpuMs();
+    }
+    double ms() const { return useCpuTime ? processCpuMs() - m_cpu : double(m_clock.nsecsElapsed()) / 1e6; }
+
+private:
+    QElapsedTimer m_clock;
+    double m_cpu = 0;
+};
 
 // Median of several runs of f (each run prepared by setup, which is not timed).
 double median(const std::function<void()>& f, const std::function<void()>& setup = {}) {
@@ -46,10 +71,9 @@ double median(const std::function<void()>& f, const std::function<void()>& setup
     for (int i = 0; i < kRepeats; ++i) {
         if (setup)
             setup();
-        QElapsedTimer t;
-        t.start();
+        Stopwatch t;
         f();
-        runs.push_back(msSince(t));
+        runs.push_back(t.ms());
     }
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
@@ -81,35 +105,54 @@ int drain(Database& db, const QString& sql, const QVariantList& params = {}) {
     return rows;
 }
 
+// What a user waits for: a keystroke's answer within a screen refresh (16
+// ms) and no more than three times what the engine itself needs; a re-sort
+// on a column no one sorts by every day within half a second.
+constexpr double kFrameMs = 16;
+constexpr double kMaxRatio = 3;
+constexpr double kRareSortMs = 500;
+
 struct Figure {
     QString what;
     double program = 0;
     double bare = 0;
-    double target = 0;
+    double target = 0;   // ms, 0: none
+    double maxRatio = 0; // program / bare, 0: none
 };
 
-void printTable(const std::vector<Figure>& figures) {
-    out << QStringLiteral("\n%1 %2 %3 %4 %5\n")
+// Prints the table; returns the number of figures beyond a limit.
+int printTable(const std::vector<Figure>& figures) {
+    out << QStringLiteral("\n%1 %2 %3 %4 %5 %6\n")
                .arg(QStringLiteral("művelet"), -46)
                .arg(QStringLiteral("program ms"), 11)
                .arg(QStringLiteral("nyers ms"), 9)
                .arg(QStringLiteral("arány"), 7)
-               .arg(QStringLiteral("cél ms"), 8);
+               .arg(QStringLiteral("cél ms"), 8)
+               .arg(QStringLiteral("cél arány"), 10);
+    int slow = 0;
     for (const Figure& f : figures) {
-        const QString ratio = f.bare > 0 ? QString::number(f.program / f.bare, 'f', 1) : QStringLiteral("-");
+        const double r = f.bare > 0 ? f.program / f.bare : 0;
+        const QString ratio = f.bare > 0 ? QString::number(r, 'f', 1) : QStringLiteral("-");
         const QString target = f.target > 0 ? QString::number(f.target, 'f', 0) : QStringLiteral("-");
-        const QString verdict =
-            f.target <= 0 ? QString()
-                          : (f.program <= f.target ? QStringLiteral("  rendben") : QStringLiteral("  LASSÚ"));
-        out << QStringLiteral("%1 %2 %3 %4 %5%6\n")
+        const QString maxRatio = f.maxRatio > 0 ? QString::number(f.maxRatio, 'f', 0) : QStringLiteral("-");
+        QString verdict;
+        if (f.target > 0 || f.maxRatio > 0) {
+            const bool fast = (f.target <= 0 || f.program <= f.target) &&
+                              (f.maxRatio <= 0 || f.bare <= 0 || r <= f.maxRatio);
+            verdict = fast ? QStringLiteral("  rendben") : QStringLiteral("  LASSÚ");
+            slow += fast ? 0 : 1;
+        }
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6%7\n")
                    .arg(f.what, -46)
                    .arg(f.program, 11, 'f', 2)
                    .arg(f.bare, 9, 'f', 2)
                    .arg(ratio, 7)
                    .arg(target, 8)
+                   .arg(maxRatio, 10)
                    .arg(verdict);
     }
     out.flush();
+    return slow;
 }
 
 void ensureFolder(Database& db, const QString& folder) {
@@ -135,7 +178,8 @@ void ensureFolder(Database& db, const QString& folder) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    useCpuTime = args.removeAll(QStringLiteral("--cpu")) > 0;
     const QString folder =
         args.size() > 1 ? args.at(1) : QDir::tempPath() + QStringLiteral("/orvix-register-bench");
 
@@ -148,10 +192,10 @@ int main(int argc, char** argv) {
             << db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor"), 0) << " sor, "
             << db.queryInt(QStringLiteral("SELECT COUNT(*) FROM ugyfel"), 0) << " ügyfél\n";
 
-        QElapsedTimer t;
-        t.start();
+        Stopwatch t;
         data::ensureIndexes(db);
-        out << "ensureIndexes: " << QString::number(msSince(t), 'f', 0) << " ms\n";
+        out << "ensureIndexes: " << QString::number(t.ms(), 'f', 0) << " ms"
+            << (useCpuTime ? " (processzoridő)" : "") << "\n";
         out.flush();
 
         std::vector<Figure> figures;
@@ -167,12 +211,11 @@ int main(int argc, char** argv) {
         {
             Database fresh(QStringLiteral("bench-fresh"));
             fresh.open(folder);
-            QElapsedTimer first;
-            first.start();
+            Stopwatch first;
             auto m = makeListModel(fresh, DocumentsList, settings);
             m->reload();
             readScreen(*m, 0);
-            const double program = msSince(first);
+            const double program = first.ms();
             m.reset();
             fresh.close();
             Database bare(QStringLiteral("bench-bare"));
@@ -180,10 +223,11 @@ int main(int argc, char** argv) {
             first.restart();
             bare.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), 0);
             drain(bare, selectCols + QStringLiteral("ORDER BY szla.szla DESC LIMIT %1").arg(kScreenRows));
-            figures.push_back({QStringLiteral("megnyitás friss kapcsolaton"), program, msSince(first), 150});
+            figures.push_back(
+                {QStringLiteral("megnyitás friss kapcsolaton"), program, first.ms(), kFrameMs, kMaxRatio});
         }
         {
-            Figure f{QStringLiteral("megnyitás (első képernyő)"), 0, 0, 150};
+            Figure f{QStringLiteral("megnyitás (első képernyő)"), 0, 0, kFrameMs, kMaxRatio};
             f.program = median([&] {
                 auto m = makeListModel(db, DocumentsList, settings);
                 m->reload();
@@ -201,7 +245,7 @@ int main(int argc, char** argv) {
             auto m = makeListModel(db, DocumentsList, settings);
             m->reload();
             readScreen(*m, 0);
-            Figure f{QStringLiteral("ugrás a legrégebbi bizonylatra"), 0, 0, 150};
+            Figure f{QStringLiteral("ugrás a legrégebbi bizonylatra"), 0, 0, kFrameMs, kMaxRatio};
             int row = -1;
             f.program = median([&] {
                 m->reload();
@@ -220,7 +264,7 @@ int main(int argc, char** argv) {
             });
             figures.push_back(f);
 
-            Figure g{QStringLiteral("ugrás egy középső bizonylatra"), 0, 0, 150};
+            Figure g{QStringLiteral("ugrás egy középső bizonylatra"), 0, 0, kFrameMs, kMaxRatio};
             g.program = median([&] {
                 m->reload();
                 row = m->rowOfKey(middle);
@@ -237,8 +281,7 @@ int main(int argc, char** argv) {
             figures.push_back(g);
 
             // For comparison: a list that reads every row up to the target.
-            QElapsedTimer full;
-            full.start();
+            Stopwatch full;
             QSqlQuery q = db.select(selectCols + QStringLiteral("ORDER BY szla.szla DESC"));
             const int columns = q.record().count();
             while (q.next()) {
@@ -248,7 +291,7 @@ int main(int argc, char** argv) {
                     break;
             }
             figures.push_back(
-                {QStringLiteral("(összehasonlítás: minden sor beolvasása odáig)"), msSince(full), 0, 0});
+                {QStringLiteral("(összehasonlítás: minden sor beolvasása odáig)"), full.ms(), 0, 0});
         }
 
         // 3. Search keystrokes.
@@ -258,7 +301,7 @@ int main(int argc, char** argv) {
             readScreen(*m, 0);
             // Number search on the key (the register's initial search field).
             const QString key = QString::number(middle);
-            Figure f{QStringLiteral("keresés gépi kódra (billentyűnként)"), 0, 0, 50};
+            Figure f{QStringLiteral("keresés gépi kódra (billentyűnként)"), 0, 0, kFrameMs, kMaxRatio};
             int step = 0;
             f.program = median([&] {
                 const QString text = key.left(1 + step++ % key.size());
@@ -278,7 +321,7 @@ int main(int argc, char** argv) {
             m->setOrder(QStringLiteral("ugyfel_nev"), false);
             const QString name = db.queryText(QStringLiteral("SELECT ugyfel_nev FROM szla WHERE szla = ?"),
                                               QString(), {middle});
-            Figure g{QStringLiteral("keresés ügyfélnévre (billentyűnként)"), 0, 0, 50};
+            Figure g{QStringLiteral("keresés ügyfélnévre (billentyűnként)"), 0, 0, kFrameMs, kMaxRatio};
             step = 0;
             int misses = 0;
             g.program = median([&] {
@@ -309,7 +352,7 @@ int main(int argc, char** argv) {
             // The customers list: "kov" on 20 000 customers.
             auto c = makeListModel(db, CustomersList, settings);
             c->reload();
-            Figure h{QStringLiteral("vevők: keresés \"kov\" (billentyűnként)"), 0, 0, 50};
+            Figure h{QStringLiteral("vevők: keresés \"kov\" (billentyűnként)"), 0, 0, kFrameMs, kMaxRatio};
             step = 0;
             h.program = median([&] {
                 const QString text = QStringLiteral("kov").left(1 + step++ % 3);
@@ -333,32 +376,61 @@ int main(int argc, char** argv) {
             figures.push_back(h);
         }
 
-        // 4. Re-sorting with the cursor kept on the same document.
-        for (const auto& [field, caption] : std::vector<std::pair<QString, QString>>{
-                 {QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél")},
-                 {QStringLiteral("dat_kiadva"), QStringLiteral("kiadva")},
-                 {QStringLiteral("brutto"), QStringLiteral("bruttó")},
-                 {QStringLiteral("szlaszam"), QStringLiteral("számlaszám")}}) {
+        // 4. Re-sorting with the cursor kept on the same document, by every
+        // column of the register: the everyday ones within a screen refresh,
+        // the others within half a second. Each run starts from another order
+        // (not timed).
+        const RegisterListDef& documentsDef = registerList(DocumentsList);
+        const QStringList everyday = {QStringLiteral("ugyfel_nev"), QStringLiteral("dat_kiadva"),
+                                      QStringLiteral("brutto"), QStringLiteral("szlaszam")};
+        QStringList sortOrder = everyday;
+        for (const ListColumn& c : documentsDef.columns)
+            if (!sortOrder.contains(c.field))
+                sortOrder << c.field;
+        for (const QString& field : sortOrder) {
+            const SortChoice choice = sortForColumn(DocumentsList, field);
+            if (!choice.ok) {
+                out << "HIBA: a(z) " << field << " oszlop nem rendezhető\n";
+                continue;
+            }
+            QString caption = field;
+            for (const ListColumn& c : documentsDef.columns)
+                if (c.field == field)
+                    caption = c.caption;
             auto m = makeListModel(db, DocumentsList, settings);
             m->reload();
             readScreen(*m, 0);
-            Figure f{QStringLiteral("átrendezés: %1, kurzor a bizonylaton").arg(caption), 0, 0, 500};
-            bool flip = false;
-            f.program = median([&] {
-                const SortChoice s = sortForColumn(DocumentsList, flip ? QStringLiteral("szla") : field);
-                flip = !flip;
-                m->setOrder(s.field, s.descending);
-                const int row = m->rowOfKey(middle);
-                readScreen(*m, row);
-            });
-            const QString col = QStringLiteral("szla.") + field;
+            const bool daily = everyday.contains(field);
+            Figure f{QStringLiteral("átrendezés: %1, kurzor a bizonylaton").arg(caption), 0, 0,
+                     daily ? kFrameMs : kRareSortMs, daily ? kMaxRatio : 0};
+            const SortChoice other =
+                sortForColumn(DocumentsList, choice.field.isEmpty() ? QStringLiteral("ugyfel_nev") : QStringLiteral("szla"));
+            int row = -1;
+            f.program = median(
+                [&] {
+                    m->setOrder(choice.field, choice.descending);
+                    row = m->rowOfKey(middle);
+                    readScreen(*m, row);
+                },
+                [&] {
+                    m->setOrder(other.field, other.descending);
+                    readScreen(*m, m->rowOfKey(middle));
+                });
+            if (row < 0 || m->keyAt(row).toLongLong() != middle)
+                out << "HIBA: átrendezés után a kurzor nem a bizonylaton áll (" << field << ")\n";
+            const QString computed = documentsDef.source.computedExpression(choice.field);
+            const QString col = choice.field.isEmpty() ? QStringLiteral("szla.szla")
+                                : computed.isEmpty()   ? QStringLiteral("szla.") + choice.field
+                                                       : QLatin1Char('(') + computed + QLatin1Char(')');
+            const QString dir = choice.descending ? QStringLiteral(" DESC") : QString();
             f.bare = median([&] {
                 const QVariant v =
                     db.queryValue(QStringLiteral("SELECT %1 FROM szla WHERE szla = ?").arg(col), {middle});
                 db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE %1 > ?").arg(col), 0, {v});
                 drain(db,
-                      selectCols + QStringLiteral("WHERE %1 >= ? ORDER BY %1, szla.szla LIMIT %2")
-                                       .arg(col)
+                      selectCols + QStringLiteral("WHERE %1 %2 ? ORDER BY %1%3, szla.szla%3 LIMIT %4")
+                                       .arg(col, choice.descending ? QStringLiteral("<=") : QStringLiteral(">="),
+                                            dir)
                                        .arg(kScreenRows),
                       {v});
             });
@@ -370,7 +442,7 @@ int main(int argc, char** argv) {
             auto m = makeListModel(db, DocumentsList, settings);
             m->setOrder(QStringLiteral("ugyfel_nev"), false);
             readScreen(*m, 0);
-            Figure f{QStringLiteral("görgetés a lista közepére (ügyfél szerint)"), 0, 0, 0};
+            Figure f{QStringLiteral("görgetés a lista közepére (ügyfél szerint)"), 0, 0, kFrameMs, kMaxRatio};
             int at = documents / 3;
             f.program = median([&] {
                 at += 7919;
@@ -385,7 +457,11 @@ int main(int argc, char** argv) {
             figures.push_back(f);
         }
 
-        printTable(figures);
+        if (useCpuTime)
+            out << "\nAz idők processzoridők (--cpu).";
+        const int slow = printTable(figures);
+        if (slow > 0)
+            out << slow << " művelet lassabb a célnál\n";
     } catch (const DbError& e) {
         QTextStream(stderr) << "Hiba: " << e.text() << '\n';
         return 1;

@@ -7,7 +7,7 @@ orvix_packages=(
   libqt6sql6-sqlite libsqlite3-dev libgl-dev
   fonts-dejavu-core
   libxml2-utils poppler-utils xvfb xauth
-  python3
+  sqlite3 python3
 )
 
 orvix_install_deps() {

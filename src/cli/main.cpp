@@ -10,9 +10,13 @@ int main(int argc, char** argv) {
     // the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before the application exists: its construction already warns (about
+    // the runtime folder, say), and no Qt diagnostic belongs on the terminal.
+    orvix::cli::silenceQtMessages();
     QGuiApplication app(argc, argv);
     // Each subsystem adds its table of commands here.
-    return orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(),
-                                       &orvix::documentCommands(), &orvix::printCommands()},
-                                      QCoreApplication::arguments());
+    return orvix::cli::endCommandLine(
+        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
+                                    &orvix::printCommands()},
+                                   QCoreApplication::arguments()));
 }

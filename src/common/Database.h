@@ -6,27 +6,48 @@
 // timeout, so that several workstations can share a folder on a network drive.
 #pragma once
 
+#include "common/Hungarian.h"
+
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
 
 namespace orvix {
 
-// An error of the engine, carrying the engine's own text for the message box.
+// An error of the engine, carrying the text for the message box: for the
+// failures a user meets (a read-only, locked, full or damaged data folder) a
+// Hungarian explanation naming the folder and what to do, with the engine's
+// own text as the last line; otherwise the engine's text and the statement.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    enum class Kind {
+        Other,
+        ReadOnly,     // the folder or the file may not be written
+        Busy,         // another workstation holds the lock
+        DiskFull,
+        CannotOpen,   // the file or its journal cannot be opened
+        IoError,      // the disk or the network share failed
+        Damaged,      // the engine found the file damaged
+        NotDatabase,  // the file is not a database (or damaged beyond it)
+        WritesStopped // writing was refused because the file was found damaged
+    };
+    explicit DbError(const QString& text, Kind kind = Kind::Other)
+        : std::runtime_error(text.toStdString()), m_text(text), m_kind(kind) {}
     const QString& text() const { return m_text; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_text;
+    Kind m_kind;
 };
 
 // Type and width of one field as the folder's catalogue declares it.
@@ -54,10 +75,13 @@ public:
     // Opens an existing data folder; throws DbError when the folder holds no
     // database or the engine refuses it. Never creates a database.
     void open(const QString& folder);
-    // Creates the folder (and parents) and an empty database file in it, then
-    // opens it. The caller lays the schema (data/Schema). Throws when a
-    // database already exists there.
-    void createEmpty(const QString& folder);
+    // Creates a new database in the folder (and the folder with its parents):
+    // the file is made under a temporary name, layout lays its tables and rows,
+    // and only then is it renamed to szamla.sqlite3 and opened, so that a
+    // killed or failed creation never leaves a half-made database behind.
+    // Throws when the folder already holds a database (an empty, 0-byte file
+    // is none and is replaced).
+    void create(const QString& folder, const std::function<void(Database&)>& layout);
     void close();
     bool isOpen() const;
     QString folder() const { return m_folder; }
@@ -88,6 +112,18 @@ public:
     bool hasField(const QString& table, const QString& field) const;
     FieldInfo fieldInfo(const QString& table, const QString& field) const;
 
+    // True once the engine reported the open file damaged (or not a
+    // database): from then on this object refuses every write for the rest of
+    // the run with DbError::Kind::WritesStopped, so that nothing more is
+    // written into a damaged file. Opening another folder clears it.
+    bool writesStopped() const { return m_writesStopped; }
+    // Whether the engine reported a damaged file anywhere in this process
+    // (also in rows that a caller's own loop could not read), and the
+    // explanation to give when no error raised so far has told the user.
+    static bool damageReported();
+    static bool damageExplained();
+    static QString damageNotice();
+
     // Drops and rebuilds every index of one table (primary key included).
     void rebuildIndexes(const QString& table);
     // SQLite's own consistency check; "ok" when the file is sound.
@@ -114,34 +150,33 @@ public:
     bool inTransaction() const { return m_txDepth > 0; }
 
 private:
+    void openFile(const QString& file, const QString& folder);
     void configureConnection();
     QSqlQuery run(const QString& statement, const QVariantList& params);
     QSqlQuery& cached(const QString& statement, const QVariantList& params);
+    void refuseWriteWhenStopped(const QString& statement) const;
+    [[noreturn]] void fail(const QSqlError& error, const QString& statement) const;
 
     QString m_name;
     QString m_folder;
+    // The folder whose file was found damaged; writes stay refused while the
+    // object works on it.
+    mutable QString m_damagedFolder;
+    mutable bool m_writesStopped = false;
+    // The process's count of damage reports when the file was opened.
+    mutable unsigned m_damageReportsSeen = 0;
     int m_txDepth = 0;
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_cache;
     mutable std::unordered_map<QString, QStringList> m_fieldCache;
 };
 
-// Registers UPPER, LOWER, LIKE and the collation HU on a raw SQLite handle.
-// Database does it for its own connections; exposed for tests and tools.
-void registerHungarianFunctions(void* sqliteHandle);
-
-// Hungarian alphabetical comparison used by the HU collation: accents and case
-// only break ties (Á sorts with A), the double letters cs, dz, dzs, gy, ly, ny,
-// sz, ty, zs are letters of their own (Cs after C). Only identical texts compare
-// equal, so equality tests stay exact.
-int compareHungarian(const QString& a, const QString& b);
-// Case- and accent-insensitive form of a text (lower case, accents removed),
-// the basis of LIKE and of the search boxes.
-QString foldForSearch(const QString& text);
-
 // SQL literal builders.
 QString sqlDateUs(const QDate& date);  // '12/31/2024'
 QString sqlDate(const QDate& date);    // '2024-12-31', the form the engine takes
-QString sqlFloat(double value);        // shortest form, decimal point
+// The shortest decimal form (point as separator) that the engine reads back
+// as the same double; throws DbError for infinity and NaN, which no SQL
+// literal can carry.
+QString sqlFloat(double value);
 QString varQuoted(const QVariant& value);
 // Replace the first line starting with ORDER / WHERE (case-insensitive).
 QStringList setOrderBy(const QStringList& lines, const QString& columns);

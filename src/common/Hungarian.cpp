@@ -1,6 +1,6 @@
 // Hungarian alphabetical order and accent-insensitive matching, used by the
 // engine's collation HU and its LIKE, and by the search boxes of the lists.
-#include "common/Database.h"
+#include "common/Hungarian.h"
 
 #include <QChar>
 #include <QString>
@@ -218,9 +218,328 @@ struct Scratch {
     }
 };
 
+// ---- The comparison letter by letter -----------------------------------------
+//
+// The collation compares the texts of an index entry by entry, mostly texts
+// that differ early or are equal. The comparison below reads both texts one
+// letter at a time, decoding UTF-8 on the way, and stops at the first letter
+// that differs in the primary order; accents and case only matter when every
+// letter agrees, and their first difference is noted on the way. Characters
+// that cannot begin a double letter come from a table; only c, d, g, l, n, s,
+// t and z look ahead. It gives the same result as
+// compareHungarianUtf8Reference, which splits both texts whole first.
+
+// The token of one character that stands on its own.
+Token singleToken(char32_t raw) {
+    const char32_t c = lowerOf(raw);
+    const uint8_t tertiary = isUpper(raw) ? 1 : 0;
+    char32_t base;
+    uint16_t accent;
+    if (latinLetter(c, base, accent)) {
+        uint32_t l;
+        if (base == U'ö')
+            l = L_OE;
+        else if (base == U'ü')
+            l = L_UE;
+        else
+            l = simpleLetter(base);
+        return Token{kLetterBase + l * 4, accent, tertiary};
+    }
+    if (c >= U'0' && c <= U'9')
+        return Token{kDigitBase + uint32_t(c - U'0'), 0, 0};
+    if (QChar::isLetterOrNumber(c))
+        return Token{kOtherBase + uint32_t(c), 0, tertiary};
+    return Token{kPunctBase + uint32_t(c), 0, 0};
+}
+
+// A character whose lower-case form may begin a double letter: its token
+// depends on the characters after it.
+bool startsDoubleLetter(char32_t lower) {
+    switch (lower) {
+    case U'c': case U'd': case U'g': case U'l': case U'n': case U's': case U't': case U'z':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Latin letters with their accents (and everything below them) are looked up.
+constexpr char32_t kTableSize = 0x250;
+
+struct CharEntry {
+    Token token;
+    char32_t lower;
+    bool lookAhead;    // may begin a double letter
+    bool inDouble;     // may be any part of a double letter
+};
+
+struct CharTable {
+    std::array<CharEntry, kTableSize> entries;
+    CharTable() {
+        for (char32_t c = 0; c < kTableSize; ++c) {
+            const char32_t lower = lowerOf(c);
+            entries[c] = CharEntry{singleToken(c), lower, startsDoubleLetter(lower),
+                                   startsDoubleLetter(lower) || lower == U's' || lower == U'y' || lower == U'z'};
+        }
+    }
+};
+
+const CharTable& charTable() {
+    static const CharTable table;
+    return table;
+}
+
+// Decodes one code point at pos exactly as decodeUtf8 does and moves pos on.
+inline char32_t decodeOne(const unsigned char* p, int len, int& pos) {
+    const int i = pos;
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+        pos = i + 1;
+        return c;
+    }
+    if ((c & 0xE0) == 0xC0 && i + 1 < len) {
+        pos = i + 2;
+        return char32_t(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
+    }
+    if ((c & 0xF0) == 0xE0 && i + 2 < len) {
+        pos = i + 3;
+        return char32_t(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+    }
+    if ((c & 0xF8) == 0xF0 && i + 3 < len) {
+        pos = i + 4;
+        return char32_t(((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6) |
+                        (p[i + 3] & 0x3F));
+    }
+    pos = i + 1;
+    return c;
+}
+
+// The double letter that the lower-case letters a, b, c begin and its length
+// in letters (0 when none); c only counts after "dz".
+inline int doubleLetterOf(char32_t a, char32_t b, char32_t c, uint32_t& letter) {
+    switch (a) {
+    case U'c': if (b == U's') { letter = L_CS; return 2; } return 0;
+    case U'd':
+        if (b != U'z')
+            return 0;
+        if (c == U's') {
+            letter = L_DZS;
+            return 3;
+        }
+        letter = L_DZ;
+        return 2;
+    case U'g': if (b == U'y') { letter = L_GY; return 2; } return 0;
+    case U'l': if (b == U'y') { letter = L_LY; return 2; } return 0;
+    case U'n': if (b == U'y') { letter = L_NY; return 2; } return 0;
+    case U's': if (b == U'z') { letter = L_SZ; return 2; } return 0;
+    case U't': if (b == U'y') { letter = L_TY; return 2; } return 0;
+    case U'z': if (b == U's') { letter = L_ZS; return 2; } return 0;
+    default: return 0;
+    }
+}
+
+// The tokens of a UTF-8 text, one at a time.
+class TokenReader {
+public:
+    TokenReader(const void* text, int len)
+        : m_p(static_cast<const unsigned char*>(text)), m_len(len), m_table(charTable().entries.data()) {}
+
+    // The next token; false at the end of the text.
+    bool next(Token& t) {
+        if (m_pending) {
+            m_pending = false;
+            t = m_pendingToken;
+            return true;
+        }
+        if (m_ahead == 0) {
+            if (m_pos >= m_len)
+                return false;
+            const unsigned char b = m_p[m_pos];
+            if (b < 0x80) {
+                const CharEntry& e = m_table[b];
+                if (!e.lookAhead) {
+                    t = e.token;
+                    ++m_pos;
+                    return true;
+                }
+                if (asciiLetter(e, t))
+                    return true;
+            } else {
+                const char32_t raw = decodeOne(m_p, m_len, m_pos);
+                if (raw < kTableSize && !m_table[raw].lookAhead) {
+                    t = m_table[raw].token;
+                    return true;
+                }
+                m_buffer[0] = raw;
+                m_ahead = 1;
+            }
+        }
+        // Characters beyond the table, and letters followed by one.
+        char32_t raw;
+        if (!peek(0, raw))
+            return false;
+        if (raw < kTableSize && !m_table[raw].lookAhead) {
+            t = m_table[raw].token;
+            consume(1);
+            return true;
+        }
+        const char32_t c = lowerOf(raw);
+        const uint8_t tertiary = isUpper(raw) ? 1 : 0;
+        uint32_t letter = 0;
+        // A doubled double letter ("ssz", "ccs", "ddzs") is the letter twice.
+        char32_t second;
+        if (peek(1, second) && lowerOf(second) == c) {
+            const int len = doubleLetterAt(1, letter);
+            if (len > 0) {
+                t = Token{kLetterBase + letter * 4, 0, tertiary};
+                m_pendingToken = t;
+                m_pending = true;
+                consume(1 + len);
+                return true;
+            }
+        }
+        const int len = doubleLetterAt(0, letter);
+        if (len > 0) {
+            t = Token{kLetterBase + letter * 4, 0, tertiary};
+            consume(len);
+            return true;
+        }
+        t = raw < kTableSize ? m_table[raw].token : singleToken(raw);
+        consume(1);
+        return true;
+    }
+
+private:
+    // A letter that may begin a double letter, when the three bytes after it
+    // are ASCII characters (or the end): decided on the bytes. False (and
+    // nothing read) otherwise.
+    bool asciiLetter(const CharEntry& e, Token& t) {
+        char32_t next[3] = {0, 0, 0};
+        const int rest = std::min(3, m_len - m_pos - 1);
+        for (int k = 0; k < rest; ++k) {
+            const unsigned char b = m_p[m_pos + 1 + k];
+            if (b >= 0x80)
+                return false;
+            next[k] = m_table[b].lower;
+        }
+        uint32_t letter = 0;
+        if (next[0] == e.lower) {
+            const int len = doubleLetterOf(next[0], next[1], next[2], letter);
+            if (len > 0) {
+                t = Token{kLetterBase + letter * 4, 0, e.token.tertiary};
+                m_pendingToken = t;
+                m_pending = true;
+                m_pos += 1 + len;
+                return true;
+            }
+        }
+        const int len = doubleLetterOf(e.lower, next[0], next[1], letter);
+        if (len > 0) {
+            t = Token{kLetterBase + letter * 4, 0, e.token.tertiary};
+            m_pos += len;
+            return true;
+        }
+        t = e.token;
+        ++m_pos;
+        return true;
+    }
+
+    // The k-th code point from the current one (k < 4).
+    bool peek(int k, char32_t& c) {
+        while (m_ahead <= k) {
+            if (m_pos >= m_len)
+                return false;
+            m_buffer[m_ahead++] = decodeOne(m_p, m_len, m_pos);
+        }
+        c = m_buffer[k];
+        return true;
+    }
+    char32_t lowerAt(int k) {
+        char32_t c;
+        return peek(k, c) ? lowerOf(c) : 0;
+    }
+    void consume(int n) {
+        for (int i = n; i < m_ahead; ++i)
+            m_buffer[i - n] = m_buffer[i];
+        m_ahead -= n;
+    }
+    // Length of the double letter starting k code points ahead (0 when none).
+    int doubleLetterAt(int k, uint32_t& letter) {
+        const char32_t a = lowerAt(k);
+        if (!startsDoubleLetter(a))
+            return 0;
+        const char32_t b = lowerAt(k + 1);
+        if (a == U'd' && b == U'z') {
+            if (lowerAt(k + 2) == U's') {
+                letter = L_DZS;
+                return 3;
+            }
+            letter = L_DZ;
+            return 2;
+        }
+        if (a == U'c' && b == U's') { letter = L_CS; return 2; }
+        if (a == U'g' && b == U'y') { letter = L_GY; return 2; }
+        if (a == U'l' && b == U'y') { letter = L_LY; return 2; }
+        if (a == U'n' && b == U'y') { letter = L_NY; return 2; }
+        if (a == U's' && b == U'z') { letter = L_SZ; return 2; }
+        if (a == U't' && b == U'y') { letter = L_TY; return 2; }
+        if (a == U'z' && b == U's') { letter = L_ZS; return 2; }
+        return 0;
+    }
+
+    const unsigned char* m_p;
+    int m_len;
+    const CharEntry* m_table;
+    int m_pos = 0;            // first byte not decoded yet
+    char32_t m_buffer[4] = {}; // decoded code points not yet consumed
+    int m_ahead = 0;
+    Token m_pendingToken{};   // the second half of a doubled double letter
+    bool m_pending = false;
+};
+
+// The length of the bytes both texts begin with that are split into the same
+// letters in both whatever follows: up to the end of the last character in
+// them that no double letter includes (texts of the index that sort near
+// each other share long beginnings). Only ASCII and well-formed two-byte
+// characters are passed.
+int sharedPrefix(const unsigned char* a, int na, const unsigned char* b, int nb) {
+    const CharEntry* table = charTable().entries.data();
+    const int n = std::min(na, nb);
+    int i = 0, safe = 0;
+    while (i < n && a[i] == b[i]) {
+        const unsigned char c = a[i];
+        if (c < 0x80) {
+            ++i;
+            if (!table[c].inDouble)
+                safe = i;
+            continue;
+        }
+        if (c < 0xC2 || c > 0xDF || i + 1 >= n || a[i + 1] != b[i + 1] || (a[i + 1] & 0xC0) != 0x80)
+            break;
+        const char32_t cp = char32_t(((c & 0x1F) << 6) | (a[i + 1] & 0x3F));
+        i += 2;
+        if (cp < kTableSize && !table[cp].inDouble)
+            safe = i;
+        else if (cp >= kTableSize)
+            break;
+    }
+    return safe;
+}
+
+// Identical texts last: equal letters, accents and case still leave
+// different bytes apart (unnormalised accents), so that only identical texts
+// compare equal.
+int compareBytes(const void* a, int na, const void* b, int nb) {
+    const int n = std::min(na, nb);
+    const int m = n > 0 ? std::memcmp(a, b, size_t(n)) : 0;
+    if (m != 0)
+        return m < 0 ? -1 : 1;
+    return na == nb ? 0 : (na < nb ? -1 : 1);
+}
+
 } // namespace
 
-int compareHungarianUtf8(const void* a, int na, const void* b, int nb) {
+int compareHungarianUtf8Reference(const void* a, int na, const void* b, int nb) {
     Scratch sa, sb;
     char32_t* ca = sa.charBuffer(na);
     char32_t* cb = sb.charBuffer(nb);
@@ -233,11 +552,39 @@ int compareHungarianUtf8(const void* a, int na, const void* b, int nb) {
     const int r = compareTokens(ta, ka, tb, kb);
     if (r != 0)
         return r;
-    // Only identical texts are equal.
-    const int m = std::memcmp(a, b, size_t(std::min(na, nb)));
-    if (m != 0)
-        return m < 0 ? -1 : 1;
-    return na == nb ? 0 : (na < nb ? -1 : 1);
+    return compareBytes(a, na, b, nb);
+}
+
+int compareHungarianUtf8(const void* a, int na, const void* b, int nb) {
+    if (na == nb && (na == 0 || std::memcmp(a, b, size_t(na)) == 0))
+        return 0;
+    const auto* pa = static_cast<const unsigned char*>(a);
+    const auto* pb = static_cast<const unsigned char*>(b);
+    const int skip = sharedPrefix(pa, na, pb, nb);
+    TokenReader ra(pa + skip, na - skip), rb(pb + skip, nb - skip);
+    int secondary = 0, tertiary = 0;
+    Token ta, tb;
+    for (;;) {
+        const bool hasA = ra.next(ta);
+        const bool hasB = rb.next(tb);
+        if (!hasA || !hasB) {
+            // One text is a prefix of the other in letters: the shorter first.
+            if (hasA != hasB)
+                return hasA ? 1 : -1;
+            break;
+        }
+        if (ta.primary != tb.primary)
+            return ta.primary < tb.primary ? -1 : 1;
+        if (secondary == 0 && ta.secondary != tb.secondary)
+            secondary = ta.secondary < tb.secondary ? -1 : 1;
+        if (tertiary == 0 && ta.tertiary != tb.tertiary)
+            tertiary = ta.tertiary < tb.tertiary ? -1 : 1;
+    }
+    if (secondary != 0)
+        return secondary;
+    if (tertiary != 0)
+        return tertiary;
+    return compareBytes(a, na, b, nb);
 }
 
 int compareHungarian(const QString& a, const QString& b) {

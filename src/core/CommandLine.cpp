@@ -1,7 +1,10 @@
 #include "core/CommandLine.h"
 
+#include "common/Database.h"
+
 #include <QTextStream>
 #include <algorithm>
+#include <cstdlib>
 
 namespace orvix::cli {
 
@@ -159,6 +162,25 @@ int runCommandLine(const std::vector<const CommandTable*>& tables, const QString
         return Success;
     }
     return runCommand(tables, args.mid(1));
+}
+
+void silenceQtMessages() {
+    if (qEnvironmentVariableIntValue("ORVIX_QT_MESSAGES") != 0)
+        return;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg) {
+            QTextStream(stderr) << message << '\n';
+            std::abort();
+        }
+    });
+}
+
+int endCommandLine(int exitCode) {
+    if (!Database::damageReported())
+        return exitCode;
+    if (exitCode == Success || !Database::damageExplained())
+        printError(Database::damageNotice());
+    return exitCode == Success ? Failed : exitCode;
 }
 
 } // namespace orvix::cli

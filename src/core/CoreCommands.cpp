@@ -33,6 +33,23 @@ int runCheck(const Arguments& args) {
     Database db(QStringLiteral("cli"));
     try {
         db.open(folder);
+        // A file without the program's tables is no data folder, however sound.
+        if (const QStringList missing = data::missingTables(db); !missing.isEmpty()) {
+            const QString where = QDir::toNativeSeparators(db.folder());
+            bool anyOfOurs = false;
+            for (const QString& table : db.tableNames())
+                anyOfOurs = anyOfOurs || data::findTable(table) != nullptr;
+            if (!anyOfOurs)
+                printError(QStringLiteral("Az adatmappa %1 fájljában nincsenek meg a program táblái: %2\n"
+                                          "Ha nincs benne szükséges adat, helyezze át vagy törölje a fájlt, és "
+                                          "hozza létre újra az adatmappát (init).")
+                               .arg(QLatin1String(Database::FileName), where));
+            else
+                printError(QStringLiteral("Az adatbázisfájlból hiányoznak a program táblái (%1): %2\n"
+                                          "Egészítse ki a karbantartó programmal (Orvix_Szamla_Upd).")
+                               .arg(missing.join(QStringLiteral(", ")), where));
+            return Failed;
+        }
         const QString result = db.integrityCheck();
         print(result);
         return result == QLatin1String("ok") ? Success : Failed;
@@ -61,7 +78,8 @@ const cli::CommandTable& coreCommands() {
          QStringLiteral("az adatmappa épségének ellenőrzése"),
          QStringLiteral("Használat: Orvix_Szamla_Cli check DIR\n"
                         "\n"
-                        "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt).\n"
+                        "Ellenőrzi a DIR adatmappa adatbázisfájljának épségét (indexekkel együtt),\n"
+                        "és hogy megvannak-e benne a program táblái.\n"
                         "Kiírja: ok, vagy a talált hibákat; hiba esetén 1-es kóddal lép ki."),
          {},
          runCheck},

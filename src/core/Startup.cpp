@@ -168,36 +168,50 @@ void addField(Database& db, const char* table, const char* field) {
 
 void applyFieldPatches(Database& db) {
     // Each table's field list is read once; the tests that follow use it even
-    // after fields were added.
+    // after fields were added. Each patch adds its fields and fills them in
+    // one transaction: a start stopped half-way leaves the field missing, so
+    // that the next start patches it again, never an added but unfilled field.
     if (!db.hasField(QStringLiteral("cikkszam"), QStringLiteral("neta"))) {
+        Database::Transaction tr(db);
         addField(db, "cikkszam", "neta");
         db.execSql(QStringLiteral("UPDATE cikkszam SET neta = 'N';"));
         if (!db.hasField(QStringLiteral("szla"), QStringLiteral("neta")))
             addField(db, "szla", "neta");
         db.execSql(QStringLiteral("UPDATE szla SET neta = 'N';"));
+        tr.commit();
     }
     if (!db.hasField(QStringLiteral("beallit"), QStringLiteral("penzforgelsz"))) {
+        Database::Transaction tr(db);
         addField(db, "beallit", "penzforgelsz");
         db.execSql(QStringLiteral("UPDATE beallit SET penzforgelsz = 'N';"));
+        tr.commit();
     }
     const QStringList szlaFields = db.fieldNames(QStringLiteral("szla"));
     if (!szlaFields.contains(QStringLiteral("adoment_hiv"), Qt::CaseInsensitive)) {
+        Database::Transaction tr(db);
         addField(db, "szla", "adoment_hiv");
         db.execSql(QStringLiteral("UPDATE szla SET adoment_hiv = 'N';"));
+        tr.commit();
     }
     if (!szlaFields.contains(QStringLiteral("penzforgelsz"), Qt::CaseInsensitive)) {
+        Database::Transaction tr(db);
         addField(db, "szla", "penzforgelsz");
         db.execSql(QStringLiteral("UPDATE szla SET penzforgelsz = 'N';"));
+        tr.commit();
     }
     if (!szlaFields.contains(QStringLiteral("tkata"), Qt::CaseInsensitive)) {
+        Database::Transaction tr(db);
         addField(db, "szla", "tkata");
         db.execSql(QStringLiteral("UPDATE szla SET tkata = CASE WHEN (SELECT MAX(kata) FROM beallit) = 'I' "
                                   "THEN 'I' ELSE 'N' END;"));
+        tr.commit();
     }
     if (!db.hasField(QStringLiteral("minta_sor"), QStringLiteral("megjegyzes"))) {
+        Database::Transaction tr(db);
         addField(db, "minta_sor", "megjegyzes");
         db.execSql(QStringLiteral("UPDATE szla SET adoment_hiv = 'N' WHERE fa = 'I';"));
         db.execSql(QStringLiteral("UPDATE szla SET adoment_hiv = 'N' WHERE tkata = 'I';"));
+        tr.commit();
     }
     // Passwords are kept as salted hashes in a field of their own.
     ensureUserHashField(db);

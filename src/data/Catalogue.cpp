@@ -153,7 +153,13 @@ TableDef szla() {
          {"idx_szla_prntip", "prntip"},
          {"idx_szla_ugyfel_nev", "ugyfel_nev"},
          {"idx_szla_netto", "netto"},
-         {"idx_szla_brutto", "brutto"}},
+         {"idx_szla_brutto", "brutto"},
+         // … and by every other column it shows: the payment method, the
+         // outstanding amount (gross minus paid) and the two marks.
+         {"idx_szla_fiztip_nev", "fiztip_nev"},
+         {"idx_szla_hatralek", "brutto", false, false, "brutto-penzfizetve"},
+         {"idx_szla_fizetve", "fizetve"},
+         {"idx_szla_afas", "afas"}},
         {}};
 }
 

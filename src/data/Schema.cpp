@@ -134,16 +134,18 @@ void createSchema(Database& db) {
 }
 
 void createDataFolder(Database& db, const QString& folder) {
-    db.createEmpty(folder);
-    try {
-        createSchema(db);
-    } catch (...) {
-        // Leave no half-made database behind: a folder either holds a whole
-        // data folder or none.
-        db.close();
-        QFile::remove(Database::databaseFile(folder));
-        throw;
-    }
+    // The database gets its name only once every table and seed row is in:
+    // a folder either holds a whole data folder or none.
+    db.create(folder, [](Database& fresh) { createSchema(fresh); });
+}
+
+QStringList missingTables(Database& db) {
+    const QStringList present = db.tableNames();
+    QStringList missing;
+    for (const TableDef& t : catalogue())
+        if (!t.lookupOnly && !present.contains(QLatin1String(t.name), Qt::CaseInsensitive))
+            missing << QLatin1String(t.name);
+    return missing;
 }
 
 } // namespace orvix::data

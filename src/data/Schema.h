@@ -76,6 +76,9 @@ void createSchema(Database& db);
 // Creates a new data folder at the given path (which must not hold a
 // database yet) and leaves db open on it.
 void createDataFolder(Database& db, const QString& folder);
+// The catalogue's tables that the open database lacks (the lookup-only ones
+// aside); every one of them for a file that holds no schema at all.
+QStringList missingTables(Database& db);
 
 // Postcode rows of the shipped postcode list: (postcode, town).
 std::vector<std::pair<QString, QString>> postcodeRows();

@@ -58,6 +58,8 @@ int runImportLines(const Arguments& args) {
             kCommand,
             QStringLiteral("a bizonylat gépi kódja pozitív egész szám, nem \"%1\".").arg(positional.at(1)));
 
+    if (positional.at(2).trimmed().isEmpty())
+        return badArguments(kCommand, QStringLiteral("a fájl neve üres."));
     QFile file(positional.at(2));
     if (!file.open(QIODevice::ReadOnly)) {
         printError(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(positional.at(2), file.errorString()));

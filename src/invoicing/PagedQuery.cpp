@@ -10,7 +10,7 @@ namespace orvix {
 
 namespace {
 
-constexpr int kMaxWindows = 48;
+constexpr int kMaxWindows = 96;
 const QString kKeyAlias = QStringLiteral("orvix_key");
 const QString kOrderAlias = QStringLiteral("orvix_order");
 const QString kNullAlias = QStringLiteral("orvix_null");
@@ -107,19 +107,26 @@ QStringList prefixSeekTexts(const QString& text) {
     return texts;
 }
 
+QString PagedSource::computedExpression(const QString& column) const {
+    for (const auto& [name, expression] : computed)
+        if (name.compare(column, Qt::CaseInsensitive) == 0)
+            return expression;
+    return {};
+}
+
 PagedQuery::PagedQuery(Database& db, PagedSource source, int windowSize)
     : m_db(db), m_source(std::move(source)), m_windowSize(std::max(windowSize, 1)) {}
 
 void PagedQuery::setOrder(const QString& field, bool descending) {
     m_orderField = field.compare(m_source.key, Qt::CaseInsensitive) == 0 ? QString() : field;
     m_desc = descending;
-    m_windows.clear();
-    m_counted = false;
+    invalidate();
 }
 
 void PagedQuery::invalidate() {
     m_windows.clear();
     m_counted = false;
+    m_keyRangeRead = false;
 }
 
 QString PagedQuery::qualified(const QString& field) const {
@@ -129,7 +136,10 @@ QString PagedQuery::keyExpr() const {
     return qualified(m_source.key);
 }
 QString PagedQuery::orderExpr() const {
-    return keyOnly() ? keyExpr() : qualified(m_orderField);
+    if (keyOnly())
+        return keyExpr();
+    const QString computed = m_source.computedExpression(m_orderField);
+    return computed.isEmpty() ? qualified(m_orderField) : QLatin1Char('(') + computed + QLatin1Char(')');
 }
 
 std::vector<PagedQuery::Segment> PagedQuery::segments() const {
@@ -314,19 +324,48 @@ QVector<PagedRow> PagedQuery::scan(const std::optional<Anchor>& anchor, bool inc
     return rows;
 }
 
+// Whether fewer rows have a smaller key than this one than a larger key, as
+// the spread of whole-number keys between the smallest and the largest
+// suggests; false for other keys.
+bool PagedQuery::fewerKeysBelow(const QVariant& key) {
+    if (!m_keyRangeRead) {
+        m_keyRange.reset();
+        m_statements += 2;
+        const QString from = QStringLiteral(" FROM ") + m_source.table + where({});
+        const QVariant low = m_db.queryValue(QStringLiteral("SELECT MIN(") + keyExpr() + QLatin1Char(')') + from);
+        const QVariant high = m_db.queryValue(QStringLiteral("SELECT MAX(") + keyExpr() + QLatin1Char(')') + from);
+        if (isNumber(low) && isNumber(high))
+            m_keyRange = std::make_pair(low.toDouble(), high.toDouble());
+        m_keyRangeRead = true;
+    }
+    if (!m_keyRange || !isNumber(key))
+        return false;
+    const double k = key.toDouble();
+    return k - m_keyRange->first < m_keyRange->second - k;
+}
+
 int PagedQuery::positionOf(const Anchor& a) {
     const Segment seg = segmentOf(a);
     const int size = segmentSize(seg);
-    // Counting an index range that is open at its upper end costs no
-    // comparison per entry, so every count below is written that way.
+    // A count costs a step per row it counts, and a comparison per row
+    // when the range has an upper end: the counts below are open at their
+    // upper end, except on the key where the smaller side is cheaper still.
     const QVariant key = bindable(a.key);
     const QVariant order = bindable(a.order);
     qint64 before = 0;
     switch (seg) {
-    case Segment::All:
-        before = m_desc ? count({keyExpr() + QStringLiteral(" > ?")}, {key})
-                        : size - count({keyExpr() + QStringLiteral(" >= ?")}, {key});
+    case Segment::All: {
+        // Either side of the key gives its place; the smaller one is counted
+        // (a jump to the oldest document counts one row, not all the others).
+        const bool below = fewerKeysBelow(a.key);
+        if (m_desc)
+            before = below ? size - count({keyExpr() + QStringLiteral(" <= ?")}, {key})
+                           : count({keyExpr() + QStringLiteral(" > ?")}, {key});
+        else
+            before = below ? count({keyExpr() + QStringLiteral(" < ?")}, {key})
+                           : size - count({keyExpr() + QStringLiteral(" >= ?")}, {key});
         break;
+    }
     case Segment::Nulls:
         before = count(
             {segmentCondition(seg), keyExpr() + (m_desc ? QStringLiteral(" > ?") : QStringLiteral(" < ?"))},

@@ -10,8 +10,9 @@
 // hundreds of thousands costs a few index range counts, not a read of every
 // row up to it.
 //
-// The order is one field of the base table (or the key alone) with the key
-// breaking ties in the same direction. Rows whose order field is empty (null)
+// The order is one field of the base table, or one of the source's computed
+// columns (or the key alone), with the key breaking ties in the same
+// direction. Rows whose order field is empty (null)
 // stand before the others in an ascending order and after them in a
 // descending one. The order field should be served by an index for the reads
 // to stay fast; any field works correctly.
@@ -36,6 +37,12 @@ struct PagedSource {
     QString joins;   // joined lookup tables: "LEFT OUTER JOIN fiztip ON (...)"
     QString filter;  // condition on the base table alone, empty for every row
     QString key;     // unique, never empty field of the base table: "szla"
+    // Columns of the select list computed from the base table's fields, by
+    // which the list may be ordered: {"hatralek", "szla.brutto-szla.penzfizetve"}.
+    QVector<QPair<QString, QString>> computed = {};
+
+    // The computed column's expression; empty for any other name.
+    QString computedExpression(const QString& column) const;
 };
 
 // One row: the values of the select list, and the key and order field values.
@@ -47,12 +54,13 @@ struct PagedRow {
 
 class PagedQuery {
 public:
-    static constexpr int kDefaultWindow = 200;
+    static constexpr int kDefaultWindow = 50;
 
     PagedQuery(Database& db, PagedSource source, int windowSize = kDefaultWindow);
 
     const PagedSource& source() const { return m_source; }
-    // Orders by a field of the base table (empty: by the key alone). Drops
+    // Orders by a field of the base table or a computed column (empty: by
+    // the key alone). Drops
     // the read rows; nothing is read until rows are asked for.
     void setOrder(const QString& field, bool descending);
     QString orderField() const { return m_orderField; }
@@ -103,6 +111,7 @@ private:
     QString where(const QStringList& conditions) const;
 
     void ensureCounts();
+    bool fewerKeysBelow(const QVariant& key);
     qint64 count(const QStringList& conditions, const QVariantList& params);
     QVector<PagedRow> select(const QStringList& conditions, const QString& orderBy, int limit,
                              const QVariantList& params);
@@ -129,6 +138,9 @@ private:
     bool m_counted = false;
     int m_total = 0;
     int m_nulls = 0;
+    // The smallest and largest key, when the keys are whole numbers.
+    std::optional<std::pair<double, double>> m_keyRange;
+    bool m_keyRangeRead = false;
     QStringList m_fields;
     QHash<int, Window> m_windows;
     quint64 m_clock = 0;

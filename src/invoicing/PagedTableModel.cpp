@@ -38,6 +38,7 @@ void PagedTableModel::resolveColumns() const {
 
 void PagedTableModel::reload() {
     beginResetModel();
+    m_styledRow = -1;
     m_query.invalidate();
     m_failed = false;
     try {
@@ -55,6 +56,7 @@ void PagedTableModel::reload() {
 
 void PagedTableModel::close() {
     beginResetModel();
+    m_styledRow = -1;
     m_query.invalidate();
     m_rows = 0;
     endResetModel();
@@ -66,6 +68,7 @@ void PagedTableModel::setOrder(const QString& field, bool descending) {
 }
 
 int PagedTableModel::rowOfKey(const QVariant& key) {
+    m_styledRow = -1; // the rows around the key may be read again
     try {
         return m_query.positionOfKey(key);
     } catch (const DbError& e) {
@@ -174,9 +177,15 @@ QVariant PagedTableModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
     case SelectedForegroundRole: {
         RowColors colors;
-        if (m_rowStyle)
-            if (const PagedRow* r = rowAt(index.row()))
+        if (m_rowStyle && index.row() == m_styledRow) {
+            colors = m_styledColors;
+        } else if (m_rowStyle) {
+            if (const PagedRow* r = rowAt(index.row())) {
                 colors = m_rowStyle(*r, *this);
+                m_styledRow = index.row();
+                m_styledColors = colors;
+            }
+        }
         if (role == Qt::ForegroundRole)
             return colors.font.isValid() ? QVariant(QBrush(colors.font)) : QVariant();
         if (role == SelectedForegroundRole)

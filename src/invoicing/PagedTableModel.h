@@ -101,6 +101,9 @@ private:
     mutable QVector<int> m_columnIndex; // select-list index of each column
     QString m_moneyFormat;
     RowStyle m_rowStyle;
+    // The colours of the row last asked for: the grid asks them cell by cell.
+    mutable int m_styledRow = -1;
+    mutable RowColors m_styledColors;
     int m_highlight = -1;
     mutable int m_rows = 0;
     mutable bool m_failed = false;

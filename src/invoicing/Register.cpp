@@ -5,6 +5,7 @@
 #include "core/TextUtil.h"
 #include "data/Schema.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlRecord>
 #include <QSqlQuery>
@@ -66,13 +67,17 @@ std::vector<RegisterListDef> buildLists() {
         QStringLiteral("szla"),
         QStringLiteral("szla.*, fiztip.fiztip_nev AS xfiztip_nev, szla.brutto-szla.penzfizetve AS hatralek"),
         QStringLiteral("LEFT OUTER JOIN fiztip ON (szla.fiztip=fiztip.fiztip)"), QString(),
-        QStringLiteral("szla")};
+        QStringLiteral("szla"),
+        {{QStringLiteral("hatralek"), QStringLiteral("szla.brutto-szla.penzfizetve")}}};
     d.columns = {{QStringLiteral("szla"), u8("gépi kód"), ColumnFormat::Text},
                  {QStringLiteral("szlaszam"), u8("számlaszám"), ColumnFormat::Zero5},
                  {QStringLiteral("prntip"), u8("típus"), ColumnFormat::Text},
                  {QStringLiteral("ugyfel_nev"), u8("ügyfél"), ColumnFormat::Text},
                  {QStringLiteral("dat_kiadva"), u8("kiadva"), ColumnFormat::Date},
-                 {QStringLiteral("xfiztip_nev"), u8("fiz.tip."), ColumnFormat::Text},
+                 // The payment method as the document names it, like the
+                 // customer's name: what its print shows, after a later
+                 // rename of the method too.
+                 {QStringLiteral("fiztip_nev"), u8("fiz.tip."), ColumnFormat::Text},
                  {QStringLiteral("netto"), u8("nettó"), ColumnFormat::Money},
                  {QStringLiteral("brutto"), u8("bruttó"), ColumnFormat::Money},
                  {QStringLiteral("hatralek"), u8("hátralék"), ColumnFormat::Money},
@@ -102,7 +107,16 @@ QString orderColumns(const PagedSource& s, const QString& field, bool descending
     const QString key = s.table + QLatin1Char('.') + s.key + dir;
     if (field.isEmpty() || field.compare(s.key, Qt::CaseInsensitive) == 0)
         return key;
-    return s.table + QLatin1Char('.') + field + dir + QStringLiteral(", ") + key;
+    const QString computed = s.computedExpression(field);
+    const QString order = computed.isEmpty() ? s.table + QLatin1Char('.') + field : computed;
+    return order + dir + QStringLiteral(", ") + key;
+}
+
+bool isColumnOf(const RegisterListDef& def, const QString& field) {
+    for (const ListColumn& c : def.columns)
+        if (c.field.compare(field, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -116,17 +130,22 @@ SortChoice sortForColumn(int list, const QString& columnField) {
     const RegisterListDef& def = registerList(list);
     const data::TableDef& table = tableOf(list);
     SortChoice choice;
-    // A lookup or calculated column is no field of the table.
-    if (!table.field(columnField))
-        return choice;
     if (columnField.compare(def.source.key, Qt::CaseInsensitive) == 0) {
         choice.ok = true;
         choice.descending = list == DocumentsList; // newest first
         choice.searchField = def.source.key;
         return choice;
     }
-    if (!hasPlainIndex(table, columnField))
+    if (list == DocumentsList) {
+        // Every column of the register orders it: its fields and its
+        // computed columns, each with an index of the catalogue behind it.
+        if (!isColumnOf(def, columnField) ||
+            (!table.field(columnField) && def.source.computedExpression(columnField).isEmpty()))
+            return choice;
+    } else if (!table.field(columnField) || !hasPlainIndex(table, columnField)) {
+        // A lookup or calculated column is no field of the table.
         return choice;
+    }
     choice.ok = true;
     choice.field = columnField;
     choice.searchField = columnField;
@@ -134,6 +153,9 @@ SortChoice sortForColumn(int list, const QString& columnField) {
 }
 
 SearchKind searchKindOf(int list, const QString& field) {
+    // The computed columns are amounts.
+    if (!registerList(list).source.computedExpression(field).isEmpty())
+        return SearchKind::Number;
     const data::FieldDef* f = tableOf(list).field(field);
     if (!f)
         return SearchKind::Text;
@@ -215,6 +237,10 @@ std::unique_ptr<PagedTableModel> makeListModel(Database& db, int list, const Set
         struct Fields {
             int fizetve = -1, due = -1, storno = -1, konyvelve = -1, kind = -1;
             bool resolved = false;
+            // Today's date, read again after a second (reading the clock
+            // in local time costs more than the rest of the colouring).
+            QDate today;
+            QElapsedTimer todayRead;
         };
         auto fields = std::make_shared<Fields>();
         model->setRowStyle([fields](const PagedRow& row, const PagedTableModel& m) {
@@ -235,7 +261,11 @@ std::unique_ptr<PagedTableModel> makeListModel(Database& db, int list, const Set
             f.storno = text(fields->storno);
             f.konyvelve = text(fields->konyvelve);
             f.kind = text(fields->kind);
-            return documentRowColors(f, QDate::currentDate());
+            if (!fields->todayRead.isValid() || fields->todayRead.elapsed() > 1000) {
+                fields->today = QDate::currentDate();
+                fields->todayRead.start();
+            }
+            return documentRowColors(f, fields->today);
         });
     }
     return model;

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void folderWithoutDatabaseAsksBeforeCreating();
     void fieldPatchesBringOldFolderUpToDate_data();
     void fieldPatchesBringOldFolderUpToDate();
+    void fieldPatchStoppedHalfWayIsRedone();
     void settingsRecord();
     void olderFolderGetsItsIndexes();
 };
@@ -284,6 +285,33 @@ void StartupTest::fieldPatchesBringOldFolderUpToDate() {
     db.execSql(QStringLiteral("UPDATE szla SET tkata = 'X'"));
     applyFieldPatches(db);
     QCOMPARE(db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE tkata = 'X'"), 0), 2);
+}
+
+// A start stopped between adding a field and filling it must not leave an
+// added but empty field, which the next start would take as patched.
+void StartupTest::fieldPatchStoppedHalfWayIsRedone() {
+    TempDataFolder t(QStringLiteral("patch_stop"));
+    Database& db = t.db;
+    const std::pair<const char*, const char*> dropped[] = {
+        {"cikkszam", "neta"}, {"szla", "neta"}, {"szla", "adoment_hiv"}, {"szla", "tkata"}};
+    for (const auto& [table, field] : dropped)
+        db.execSql(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(QLatin1String(table), QLatin1String(field)));
+    db.execSql(QStringLiteral("INSERT INTO szla (prntip, szlaszam, fa) VALUES ('S', 1, 'N')"));
+    db.execSql(QStringLiteral("INSERT INTO cikkszam (cikkszam, cikkszam_nev) VALUES ('A1', 'Alma')"));
+    // The filling of the documents fails, as a start killed at that moment.
+    db.execSql(QStringLiteral("CREATE TRIGGER megall BEFORE UPDATE ON szla BEGIN SELECT RAISE(ABORT, 'leállítva'); END"));
+    QVERIFY_THROWS_EXCEPTION(DbError, applyFieldPatches(db));
+    QVERIFY(!db.inTransaction());
+    for (const auto& [table, field] : dropped)
+        QVERIFY2(!db.hasField(QLatin1String(table), QLatin1String(field)), field);
+
+    db.execSql(QStringLiteral("DROP TRIGGER megall"));
+    applyFieldPatches(db);
+    QCOMPARE(db.queryText(QStringLiteral("SELECT neta FROM cikkszam"), QString()), QStringLiteral("N"));
+    QCOMPARE(db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE neta = 'N' AND adoment_hiv = 'N' "
+                                        "AND tkata = 'N'"),
+                         0),
+             1);
 }
 
 void StartupTest::settingsRecord() {
