@@ -527,8 +527,10 @@ TableDef cassa() {
              flt("osszeg"), flt("penzvan"), integer("mozgas"), integer("mozgaz"), chr("prntip", 1),
              chr("szla", 1), chr("torol", 1), chr("ugyfel_nev", 50), chr("megjegyzes", 50)},
             {"cassa"},
-            // the cash book always shows one desk at a time
-            {{"idx_cassa_cassak", "cassak"}},
+            // the cash book always shows one desk at a time; a voucher number
+            // is given once per desk, whichever workstation writes the entry
+            {{"idx_cassa_cassak", "cassak"},
+             {"idx_cassa_bizszam", "bizszam", false, true, "cassak, bizszam"}},
             {}};
 }
 

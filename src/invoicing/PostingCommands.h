@@ -1,0 +1,14 @@
+// The posting commands of the command-line companion:
+//   post DIR KEY [--user NAME]          posts a document ("Könyvel")
+//   cancel DIR KEY [--user NAME]        cancels a posted document
+//   credit-note DIR KEY [--user NAME]   a credit note from an invoice
+// They run the program's own checks; nothing is asked.
+#pragma once
+
+#include "core/CommandLine.h"
+
+namespace orvix {
+
+const cli::CommandTable& postingCommands();
+
+} // namespace orvix
