@@ -1,3 +1,4 @@
+#include "cash/ui/CashWindows.h"
 #include "core/AppContext.h"
 #include "core/Locale.h"
 #include "core/ui/QtDialogs.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     orvix::ui::installDocumentPrinting();
     orvix::QtDialogs dialogs(nullptr);
     orvix::Tfrm_Main window(dialogs, QApplication::applicationDirPath());
+    orvix::ui::installCashBook(window);
     if (!window.startupEnded())
         window.show();
     return application.exec();

@@ -22,7 +22,9 @@
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
+#include "invoicing/Posting.h"
 #include "invoicing/Register.h"
+#include "invoicing/ui/Tfrm_AfaTartalom.h"
 #include "invoicing/ui/Tfrm_BizonylatKeres.h"
 #include "invoicing/ui/Tfrm_Splash.h"
 #include "invoicing/ui/Tfrm_TermekKeres.h"
@@ -400,6 +402,7 @@ void Tfrm_Main::installInvoicingHandlers() {
                 return;
             ui::documentPrintHooks().print(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
         });
+    installPostingHandlers();
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
         if (!code.isValid())
@@ -407,6 +410,87 @@ void Tfrm_Main::installInvoicingHandlers() {
         if (ui::quickSale(this, *m_db, code.toString(), -1, refresh))
             switchToList(Documents);
     });
+}
+
+namespace {
+
+// The credit note's customer chooser and reverse-charge choice.
+class WindowCreditNoteUi : public CreditNoteUi {
+public:
+    WindowCreditNoteUi(QWidget* parent, Database& db) : m_parent(parent), m_db(db) {}
+    std::optional<qint64> chooseCustomer() override {
+        const auto choice = orvix::ui::chooseCustomer(m_parent, m_db, -1);
+        if (!choice)
+            return std::nullopt;
+        return choice->ugyfel;
+    }
+    std::optional<bool> chooseReverseCharge() override {
+        return ui::AfaTartalomChooser(m_parent).chooseReverseCharge();
+    }
+
+private:
+    QWidget* m_parent;
+    Database& m_db;
+};
+
+} // namespace
+
+// Posting, cancelling, the credit note and posting everything unposted.
+void Tfrm_Main::installPostingHandlers() {
+    const auto refresh = [this](qint64 doc) { RefreshRegister(doc); };
+    handle("aKonyvel", OnDocuments, [this](int list) {
+        const QVariant key = currentKey(list);
+        if (!key.isValid())
+            return;
+        PostAction(*m_db, m_dialogs, app().settings, app().user, key.toLongLong());
+        RefreshRegister(key.toLongLong());
+    });
+    handle("aTorol", OnDocuments, [this, refresh](int list) {
+        const QVariant key = currentKey(list);
+        if (!key.isValid())
+            return;
+        const auto cancelling = CancelDocument(*m_db, m_dialogs, app().settings, app().user, key.toLongLong());
+        if (!cancelling)
+            return;
+        RefreshRegister(key.toLongLong());
+        if (*cancelling <= 0)
+            return;
+        RefreshRegister(*cancelling);
+        const qint64 customer =
+            m_db->queryInt(QStringLiteral("SELECT ugyfel FROM szla WHERE szla=?"), -1, {*cancelling});
+        const bool fa = m_db->queryText(QStringLiteral("SELECT fa FROM szla WHERE szla=?"), QString(), {key})
+                            .trimmed() == QLatin1String("I");
+        ui::openInvoiceEditor(this, *m_db, kKindCancelling, *cancelling, customer, fa, refresh);
+    });
+    handle("aJovair", OnAllLists, [this, refresh](int list) {
+        const QVariant key = currentKey(list);
+        const CreditNoteContext context = list == Products    ? CreditNoteContext::Products
+                                          : list == Customers ? CreditNoteContext::Customers
+                                                              : CreditNoteContext::Documents;
+        if (list == Customers && !key.isValid())
+            return;
+        WindowCreditNoteUi creditUi(this, *m_db);
+        const auto start = StartCreditNote(*m_db, m_dialogs, creditUi, app().settings, app().user, context,
+                                           key.isValid() && list != Products ? key.toLongLong() : -1);
+        if (!start)
+            return;
+        switchToList(Documents);
+        if (start->copy > 0)
+            RefreshRegister(start->copy);
+        ui::openInvoiceEditor(this, *m_db, kKindCreditNote, start->copy, start->customer, start->reverseCharge,
+                              refresh);
+    });
+    if (ui::documentPrintHooks().print)
+        handle("aKonyvelNyom", OnDocuments, [this](int) {
+            qint64 last = -1;
+            PostAllUnposted(*m_db, m_dialogs, app().settings, app().user, [this, &last](qint64 doc) {
+                last = doc;
+                RefreshRegister(doc);
+                ui::documentPrintHooks().print(this, *m_db, doc, [this](qint64 d) { RefreshRegister(d); });
+            });
+            if (last > 0)
+                RefreshRegister(last);
+        });
 }
 
 // The current customer: the chooser on the products list, the current row on

@@ -112,6 +112,7 @@ private:
     void installHandlers();
     void installMasterHandlers();
     void installInvoicingHandlers();
+    void installPostingHandlers();
     std::optional<qint64> currentCustomer(int list);
     void reopenOn(int list, const QVariant& key);
     void applySettingsToActions();

@@ -8,6 +8,7 @@
 #include "core/ui/ListWindow.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/WindowSupport.h"
+#include "invoicing/Posting.h"
 #include "invoicing/ui/Tfrm_Ar.h"
 #include "invoicing/ui/Tfrm_CikkValaszt.h"
 #include "masters/ui/Tfrm_CodeTable.h"
@@ -51,7 +52,7 @@ constexpr int kUnposted = 1;
 constexpr int kPosted = 2;
 
 // Actions whose capability arrives later: shown, but disabled.
-const QStringList kNotYetBuilt = {QStringLiteral("aKonyvel"), QStringLiteral("aSzallevNyom")};
+const QStringList kNotYetBuilt = {QStringLiteral("aSzallevNyom")};
 
 // An action whose capability the program has not installed stays disabled.
 bool notYetBuilt(const QString& action) {
@@ -543,6 +544,7 @@ void Tfrm_Szamla::build() {
     layout->addWidget(statusBar);
 
     connect(aImport, &QAction::triggered, this, &Tfrm_Szamla::importLines);
+    connect(aKonyvel, &QAction::triggered, this, &Tfrm_Szamla::postDocument);
     connect(aNyomtatKep, &QAction::triggered, this, [this] {
         if (!documentPrintHooks().preview)
             return;
@@ -632,6 +634,21 @@ void Tfrm_Szamla::showHeader() {
             .pixmap(iconSize, iconSize));
     m_emptyIcon->setToolTip(e.totalNet() == 0 ? QStringLiteral("üres bizonylat") : QString());
     m_showing = false;
+}
+
+// "Könyvel": the header checks and save, then the posting; a posted
+// document turns read-only at once.
+void Tfrm_Szamla::postDocument() {
+    if (m_editor->posted() || !m_editor->checkBeforePosting())
+        return;
+    const qint64 key = m_editor->key();
+    const PostResult result = PostDocument(m_db, *m_dialogs, app().settings, app().user, key);
+    m_editor->reload();
+    showHeader();
+    applyState();
+    refreshLines(currentLine());
+    if (result.posted && m_editor->onSaved)
+        m_editor->onSaved(key);
 }
 
 void Tfrm_Szamla::applyState() {

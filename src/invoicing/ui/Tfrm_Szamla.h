@@ -127,6 +127,7 @@ private:
     void moveLine(bool up);
     void lineComment();
     void importLines();
+    void postDocument();
     void chooseCustomer();
     void choosePaymentMethod();
     void chooseDeliveryAddress();
