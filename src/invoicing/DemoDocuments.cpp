@@ -8,6 +8,7 @@
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
 #include "invoicing/LineEntry.h"
+#include "invoicing/Posting.h"
 #include "masters/DemoMasters.h"
 
 #include <QSqlQuery>
@@ -142,30 +143,30 @@ private:
         return lines;
     }
 
-    // Posts a document as the posting would: frozen, paid-at-issue documents
-    // paid, older transfers mostly paid, recent ones partly unposted.
-    void settle(qint64 key, const QDate& day, const CurrentUser& user) {
+    // Posts a document through the posting itself, on its issue day: paid
+    // amount, tax flags, and the cash entry of a paid-at-issue document.
+    void post(qint64 key, const QDate& day, const CurrentUser& user) {
+        if (!PostDocument(m_db, m_dialogs, m_settings, user, key, day).posted)
+            throw DemoDataError(QStringLiteral("A(z) %1 mintabizonylat nem könyvelhető.").arg(key));
+    }
+
+    // Recent documents are partly still being edited; older transfers are
+    // mostly paid later.
+    // Returns whether it was posted.
+    bool settle(qint64 key, const QDate& day, const CurrentUser& user) {
         const qint64 age = day.daysTo(m_options.last);
         if (age < 14 && m_rnd.chance(0.3))
-            return; // still being edited
+            return false; // still being edited
+        post(key, day, user);
         const bool paidAtIssue =
             m_db.queryText(QStringLiteral("SELECT fizetve FROM szla WHERE szla = ?"), QString(), {key}) ==
             QLatin1String("I");
-        const bool paidLater = !paidAtIssue && age > 45 && m_rnd.chance(0.96);
-        if (paidAtIssue || paidLater) {
-            const QDate paidOn = paidAtIssue ? day : day.addDays(m_rnd.between(2, 40));
-            m_db.execSql(QStringLiteral("UPDATE szla SET konyvelve = 'I', felhasznalo = ?, fizetve = 'I', "
-                                        "penzfizetve = brutto, dat_fizetve = ? WHERE szla = ?"),
-                         {user.name, paidOn.toString(Qt::ISODate), key});
-        } else {
-            m_db.execSql(QStringLiteral("UPDATE szla SET konyvelve = 'I', felhasznalo = ?, penzfizetve = 0 "
+        // A transfer paid later (to the bank: no cash entry).
+        if (!paidAtIssue && age > 45 && m_rnd.chance(0.96))
+            m_db.execSql(QStringLiteral("UPDATE szla SET fizetve = 'I', penzfizetve = brutto, dat_fizetve = ? "
                                         "WHERE szla = ?"),
-                         {user.name, key});
-        }
-    }
-
-    void postCounter(qint64 key, const CurrentUser& user) {
-        m_db.execSql(QStringLiteral("UPDATE szla SET konyvelve = 'I', felhasznalo = ? WHERE szla = ?"), {user.name, key});
+                         {day.addDays(m_rnd.between(2, 40)).toString(Qt::ISODate), key});
+        return true;
     }
 
     // Makes one document (and, for a cancellation, its cancelling document);
@@ -177,7 +178,7 @@ private:
         if (what == 2 && !m_recentInvoices.empty()) {
             const qint64 source = m_recentInvoices[size_t(m_rnd.below(int(m_recentInvoices.size())))];
             const qint64 credit = CopyAsCounterDocument(m_db, m_settings, user, source, kKindCreditNote, day);
-            postCounter(credit, user);
+            post(credit, day, user);
             return 1;
         }
         const DemoCustomer& c = m_customers[size_t(m_rnd.below(int(m_customers.size())))];
@@ -187,15 +188,20 @@ private:
         const double rate = c.currency == kHomeCurrency ? 1.0 : rateOf(c.currency, day, m_rnd);
         doc.exchangeRate = rate;
         const qint64 key = CreateDocumentWithLines(m_db, m_dialogs, m_settings, user, doc, linesFor(c, doc.kind), day);
-        settle(key, day, user);
+        const bool posted = settle(key, day, user);
         if (doc.kind != kKindInvoice)
             return 1;
-        m_recentInvoices.push_back(key);
+        // Credit notes are made of posted invoices.
+        if (posted || what == 3)
+            m_recentInvoices.push_back(key);
         if (m_recentInvoices.size() > 200)
             m_recentInvoices.pop_front();
         if (what == 3 && room >= 2) {
+            // Only a posted document is cancelled.
+            if (!posted)
+                post(key, day, user);
             const qint64 cancelling = CopyAsCounterDocument(m_db, m_settings, user, key, kKindCancelling, day);
-            postCounter(cancelling, user);
+            post(cancelling, day, user);
             m_recentInvoices.pop_back(); // a cancelled invoice gets no credit note
             return 2;
         }
