@@ -55,13 +55,18 @@ std::optional<PostedHeader> postInTransaction(Database& db, Dialogs& dialogs, co
                    {id});
     db.execSql(QStringLiteral("UPDATE szla SET felhasznalo=? WHERE szla=?;"), {user.name, id});
 
-    // NETA: every product of the document is a NETA product.
-    const QString neta = db.queryText(QStringLiteral("SELECT MIN(c.neta) FROM szla_sor sz JOIN cikkszam c ON "
-                                                     "(sz.cikkszam = c.cikkszam) WHERE sz.szla = ?;"),
-                                      QString(), {id})
-                             .trimmed();
-    if (neta == QLatin1String("I"))
-        db.execSql(QStringLiteral("UPDATE szla SET neta = 'I' WHERE szla = ?;"), {id});
+    // NETA: every product of the document is a NETA product (lines without
+    // a product do not count).
+    {
+        QSqlQuery q = db.select(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN c.neta = 'I' THEN 1 ELSE 0 END) "
+                                               "FROM szla_sor sz JOIN cikkszam c ON (sz.cikkszam = c.cikkszam) "
+                                               "WHERE sz.szla = ?;"),
+                                {id});
+        const bool allNeta = q.next() && q.value(0).toLongLong() > 0 && q.value(1).toLongLong() == q.value(0).toLongLong();
+        q.finish();
+        if (allNeta)
+            db.execSql(QStringLiteral("UPDATE szla SET neta = 'I' WHERE szla = ?;"), {id});
+    }
 
     // The exemption reference: a line at 0 % on a document that is neither a
     // small taxpayer's nor reverse-charge.
