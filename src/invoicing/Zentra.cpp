@@ -98,7 +98,9 @@ public:
                 case pxfDate: {
                     int y = 0, m = 0, d = 0;
                     PX_SdnToGregorian(v->value.lval + kParadoxDayOffset, &y, &m, &d);
-                    value = QDate(y, m, d);
+                    // An empty date comes back as no day at all.
+                    if (v->value.lval > 0 && QDate(y, m, d).isValid())
+                        value = QDate(y, m, d);
                     break;
                 }
                 case pxfShort:

@@ -55,6 +55,8 @@ private Q_SLOTS:
     void fieldPatchStoppedHalfWayIsRedone();
     void settingsRecord();
     void olderFolderGetsItsIndexes();
+    void zentraFolderIsCheckedAtStart_data();
+    void zentraFolderIsCheckedAtStart();
 };
 
 void StartupTest::init() {
@@ -221,6 +223,42 @@ void StartupTest::startCancelledOrOpened() {
     shutDown(ctx);
     QVERIFY(!db.isOpen());
     QCOMPARE(IniFile(ctx.folders.iniPath()).intValue(QStringLiteral("Defaults"), QStringLiteral("FontSize"), 0), 14);
+}
+
+// A Zentra folder that does not exist switches the feed off for the run,
+// after "Nem létező Zentra adatbázis"; an existing one keeps it on.
+void StartupTest::zentraFolderIsCheckedAtStart_data() {
+    QTest::addColumn<bool>("folderExists");
+    QTest::newRow("folder exists") << true;
+    QTest::newRow("folder missing") << false;
+}
+
+void StartupTest::zentraFolderIsCheckedAtStart() {
+    QFETCH(bool, folderExists);
+    const QString zentra = m_tmp.filePath(QStringLiteral("zentra"));
+    if (folderExists)
+        QDir().mkpath(zentra);
+    {
+        AppContext ctx;
+        Database db(QStringLiteral("zentra1"));
+        ScriptedDialogs dialogs;
+        dialogs.answers = {0};
+        QCOMPARE(startUp(ctx, db, dialogs, m_program), StartupResult::Opened);
+        db.execSql(QStringLiteral("UPDATE beallit SET vanzentra='I', evautvonal=?"), {zentra});
+        shutDown(ctx);
+    }
+    AppContext ctx;
+    Database db(QStringLiteral("zentra2"));
+    ScriptedDialogs dialogs;
+    dialogs.answers = {0};
+    QCOMPARE(startUp(ctx, db, dialogs, m_program), StartupResult::Opened);
+    QCOMPARE(ctx.settings.vanzentra, folderExists);
+    QCOMPARE(dialogs.askedOf(QStringLiteral("error")),
+             folderExists ? QStringList() : QStringList{QStringLiteral("Nem létező Zentra adatbázis")});
+    // The setting itself stays as it was.
+    QCOMPARE(db.queryText(QStringLiteral("SELECT vanzentra FROM beallit"), QString()), QStringLiteral("I"));
+    shutDown(ctx);
+    QDir(zentra).removeRecursively();
 }
 
 void StartupTest::folderWithoutDatabaseAsksBeforeCreating() {
