@@ -41,44 +41,48 @@ std::optional<PostedHeader> postInTransaction(Database& db, Dialogs& dialogs, co
         dialogs.error(kAlreadyPostedMessage);
         return std::nullopt;
     }
-    if (db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor WHERE szla=?;"), 0, {id}) == 0) {
+    // What the lines decide, in one reading: their number, the lowest rate,
+    // the advance lines, and how many carry a product and how many of those
+    // are NETA products (lines without a product do not count).
+    qint64 lines = 0, advanceLines = 0, products = 0, netaProducts = 0;
+    QVariant lowest;
+    {
+        QSqlQuery q = db.select(QStringLiteral(
+                                    "SELECT COUNT(*), MIN(l.afakulcs), SUM(CASE WHEN l.tipus='E' THEN 1 ELSE 0 END), "
+                                    "COUNT(c.cikkszam), SUM(CASE WHEN c.neta='I' THEN 1 ELSE 0 END) FROM szla_sor l "
+                                    "LEFT JOIN cikkszam c ON (l.cikkszam = c.cikkszam) WHERE l.szla=?;"),
+                                {id});
+        if (q.next()) {
+            lines = q.value(0).toLongLong();
+            lowest = q.value(1);
+            advanceLines = q.value(2).toLongLong();
+            products = q.value(3).toLongLong();
+            netaProducts = q.value(4).toLongLong();
+        }
+    }
+    if (lines == 0) {
         dialogs.error(kNoLinesMessage);
         return std::nullopt;
     }
     PostedHeader header{flag("prntip"), flag("fizetve")};
     const bool paid = header.fizetve == QLatin1String("I");
-    if (paid)
-        db.execSql(QStringLiteral("UPDATE szla SET konyvelve='I', penzfizetve=brutto, dat_fizetve=? WHERE szla=?;"),
-                   {today.toString(Qt::ISODate), id});
-    else
-        db.execSql(QStringLiteral("UPDATE szla SET konyvelve='I', penzfizetve=0, dat_fizetve=NULL WHERE szla=?;"),
-                   {id});
-    db.execSql(QStringLiteral("UPDATE szla SET felhasznalo=? WHERE szla=?;"), {user.name, id});
-
-    // NETA: every product of the document is a NETA product (lines without
-    // a product do not count).
-    {
-        QSqlQuery q = db.select(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN c.neta = 'I' THEN 1 ELSE 0 END) "
-                                               "FROM szla_sor sz JOIN cikkszam c ON (sz.cikkszam = c.cikkszam) "
-                                               "WHERE sz.szla = ?;"),
-                                {id});
-        const bool allNeta = q.next() && q.value(0).toLongLong() > 0 && q.value(1).toLongLong() == q.value(0).toLongLong();
-        q.finish();
-        if (allNeta)
-            db.execSql(QStringLiteral("UPDATE szla SET neta = 'I' WHERE szla = ?;"), {id});
-    }
-
+    // NETA: every product of the document is a NETA product.
+    const bool allNeta = products > 0 && netaProducts == products;
     // The exemption reference: a line at 0 % on a document that is neither a
     // small taxpayer's nor reverse-charge.
-    const QVariant lowest = db.queryValue(QStringLiteral("SELECT MIN(afakulcs) FROM szla_sor WHERE szla = ?;"), {id});
     const bool exempt = lowest.isValid() && !lowest.isNull() && lowest.toDouble() == 0 &&
                         flag("tkata") == QLatin1String("N") && flag("fa") == QLatin1String("N");
-    db.execSql(QStringLiteral("UPDATE szla SET adoment_hiv = ? WHERE szla = ?;"),
-               {exempt ? QStringLiteral("I") : QStringLiteral("N"), id});
+    // Frozen, the paid amount settled from the paid flag, the poster and
+    // the two tax flags.
+    db.execSql(QStringLiteral("UPDATE szla SET konyvelve='I', penzfizetve=(CASE WHEN ?=1 THEN brutto ELSE 0 END), "
+                              "dat_fizetve=?, felhasznalo=?, adoment_hiv=?, "
+                              "neta=(CASE WHEN ?=1 THEN 'I' ELSE neta END) WHERE szla=?;"),
+               {paid ? 1 : 0, paid ? QVariant(today.toString(Qt::ISODate)) : QVariant(), user.name,
+                exempt ? QStringLiteral("I") : QStringLiteral("N"), allNeta ? 1 : 0, id});
 
     // An advance settled by this document is used up: its product is no
     // longer offered.
-    if (header.kind != QString(kKindAdvance))
+    if (advanceLines > 0 && header.kind != QString(kKindAdvance))
         db.execSql(QStringLiteral("UPDATE cikkszam SET torolve='I' WHERE cikkszam IN (SELECT cikkszam FROM "
                                   "szla_sor WHERE szla=? AND tipus='E' AND cikkszam IS NOT NULL);"),
                    {id});
