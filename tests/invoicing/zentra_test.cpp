@@ -9,7 +9,11 @@
 #include "invoicing/Posting.h"
 #include "invoicing/Zentra.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
+#include <QProcess>
+#include <QThread>
 #include <QtTest>
 
 extern "C" {
@@ -104,6 +108,28 @@ QVariantList incomeRow(qint64 key) {
     return {key, QStringLiteral("202301"), QStringLiteral("20231"), QDate(2023, 1, 5), QStringLiteral("régi"),
             QStringLiteral("Ellenérték"), 100.0, 0.0, 0.0, 100.0, 10.0, QStringLiteral("I"),
             QStringLiteral("Kézi Ödön"), QDate(2023, 1, 6)};
+}
+
+const char* const kChildVariable = "ORVIX_ZENTRA_CHILD";
+
+// A feeding process: ORVIX_ZENTRA_CHILD="data folder|zentra folder|first
+// document|count|start", start being the moment all feeders begin together.
+int runChild() {
+    const QStringList args = QString::fromUtf8(qgetenv(kChildVariable)).split(QLatin1Char('|'));
+    Database db(QStringLiteral("child"));
+    db.open(args.value(0));
+    const qint64 first = args.value(2).toLongLong();
+    const int count = args.value(3).toInt();
+    while (QDateTime::currentMSecsSinceEpoch() < args.value(4).toLongLong())
+        QThread::usleep(200);
+    try {
+        for (int i = 0; i < count; ++i)
+            FeedZentra(db, Settings{}, first + i, args.value(1));
+    } catch (const ZentraError& e) {
+        fprintf(stderr, "%s\n", qPrintable(e.text()));
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -252,6 +278,55 @@ private Q_SLOTS:
             QCOMPARE(int(ReadParadoxTable(m_zentra + QStringLiteral("/bevetel.DB")).size()), 1);
     }
 
+    // Several workstations feeding at once take distinct keys and lose no row.
+    void concurrentFeeders() {
+        makeSettings(m_zentra, 10.0);
+        makeTable(m_zentra + QStringLiteral("/bevetel.DB"), kIncomeFields, {});
+        const int processes = 3;
+        const int perProcess = 15;
+        std::vector<qint64> firsts;
+        for (int p = 0; p < processes; ++p) {
+            DocSpec d;
+            d.number = 100 * (p + 1);
+            firsts.push_back(addDoc(db(), d, {{QStringLiteral("A"), 1, 1000, 27}}));
+            for (int i = 1; i < perProcess; ++i) {
+                d.number = 100 * (p + 1) + i;
+                addDoc(db(), d, {{QStringLiteral("A"), 1, 1000, 27}});
+            }
+        }
+        const qint64 start = QDateTime::currentMSecsSinceEpoch() + 1000;
+        std::vector<std::unique_ptr<QProcess>> children;
+        for (int p = 0; p < processes; ++p) {
+            auto child = std::make_unique<QProcess>();
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QString::fromLatin1(kChildVariable), QStringLiteral("%1|%2|%3|%4|%5")
+                                                                .arg(m_folder->folder, m_zentra)
+                                                                .arg(firsts[size_t(p)])
+                                                                .arg(perProcess)
+                                                                .arg(start));
+            child->setProcessEnvironment(env);
+            child->setProcessChannelMode(QProcess::ForwardedChannels);
+            child->start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(child->waitForStarted());
+            children.push_back(std::move(child));
+        }
+        for (auto& child : children) {
+            QVERIFY(child->waitForFinished(120000));
+            QCOMPARE(child->exitCode(), 0);
+        }
+        const auto rows = ReadParadoxTable(m_zentra + QStringLiteral("/bevetel.DB"));
+        QCOMPARE(int(rows.size()), processes * perProcess);
+        QSet<qint64> keys;
+        QSet<QString> documents;
+        for (const QVariantMap& r : rows) {
+            keys.insert(r.value("bevetel").toLongLong());
+            documents.insert(r.value("bizonylat").toString());
+        }
+        QCOMPARE(int(keys.size()), processes * perProcess);
+        QCOMPARE(int(documents.size()), processes * perProcess);
+        QCOMPARE(*std::max_element(keys.begin(), keys.end()), qint64(processes * perProcess));
+    }
+
     // Posting feeds invoices, credit notes and cancelling documents when the
     // setting is on; proformas and advance invoices are not fed.
     void postingFeedsByKind_data() {
@@ -284,5 +359,11 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(ZentraTest)
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        return runChild();
+    ZentraTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "zentra_test.moc"
