@@ -17,6 +17,9 @@
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
+#include "core/DelimitedExport.h"
+#include "core/ui/Tfrm_Export.h"
+#include "core/ui/Tfrm_HtmlExport.h"
 #include "core/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/ui/ListWindow.h"
 #include "core/ui/Tfrm_Felhasznalo.h"
@@ -141,6 +144,10 @@ Tfrm_Main::Tfrm_Main(Dialogs& dialogs, const QString& programFolder, QWidget* pa
         return defaultSaveFile(this, caption, name);
     };
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_exportList = [this](const QString& select, const QString& fileName, const QHash<QString, QString>& labels) {
+        ui::exportQuery(this, *m_db, select, fileName, labels);
+    };
+    m_exportHtml = [this](const HtmlList& list) { ui::htmlExport(this, list); };
     buildActions();
     buildMenus();
     buildLists();
@@ -298,6 +305,7 @@ void Tfrm_Main::installHandlers() {
     });
     handle("aTorol", OnProducts | OnCustomers, [this](int list) { deleteRow(list); });
     handle("aExcelbe", OnAllLists, [this](int list) { exportShownList(list); });
+    handle("aHtml", OnAllLists, [this](int list) { m_exportHtml(htmlListOf(list)); });
     handle("aUgrik", OnDocuments, [this](int) { jumpToCustomer(); });
     handle("aLevelUgyfel", OnCustomers | OnDocuments, [this](int list) { mailCustomer(list); });
     handle("aTerkep1", OnCustomers, [this](int) { showMap(false); });
@@ -399,6 +407,13 @@ void Tfrm_Main::installInvoicingHandlers() {
             if (!key.isValid())
                 return;
             ui::documentPrintHooks().print(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
+        });
+    if (printing.sendCopy)
+        handle("aKuldes", OnDocuments, [this](int list) {
+            const QVariant key = currentKey(list);
+            if (!key.isValid())
+                return;
+            ui::documentPrintHooks().sendCopy(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
         });
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
@@ -948,11 +963,43 @@ void Tfrm_Main::deleteRow(int list) {
 }
 
 void Tfrm_Main::exportShownList(int list) {
-    const QString path = m_chooseSaveFile(QStringLiteral("Excelbe"), registerList(list).csvName);
-    if (path.isEmpty())
-        return;
+    const RegisterListDef& def = registerList(list);
+    QHash<QString, QString> labels;
+    for (const ListColumn& c : def.columns)
+        labels.insert(c.field, c.caption);
     const PagedQuery& q = m_models[list]->query();
-    m_db->queryToCsv(listCsvQuery(list, q.orderField(), q.descending()), path);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    m_exportList(listCsvQuery(list, q.orderField(), q.descending()), QDir(folder).filePath(def.csvName), labels);
+}
+
+HtmlList Tfrm_Main::htmlListOf(int list) const {
+    static const char* const titles[3] = {"Cikktörzs", "Ügyfelek", "Kiadott számlák"};
+    PagedTableModel* model = m_models[list].get();
+    const QVector<ListColumn> columns = model->columns();
+    HtmlList page;
+    page.title = QString::fromUtf8(titles[list]);
+    page.columns = ui::gridColumns(*m_grids[list], [&columns](int c) {
+        return c >= 0 && c < columns.size() ? columns.at(c).field : QString();
+    });
+    for (HtmlColumn& c : page.columns) {
+        const int index = model->columnOf(c.field);
+        if (index < 0)
+            continue;
+        const ColumnFormat format = columns.at(index).format;
+        c.numeric = format == ColumnFormat::Money || format == ColumnFormat::Number || format == ColumnFormat::Zero5;
+        if (format == ColumnFormat::Money)
+            c.sumFormat = app().settings.formatft.isEmpty() ? QStringLiteral("### ### ##0") : app().settings.formatft;
+    }
+    page.gridWidth = m_grids[list]->viewport()->width();
+    page.rowCount = model->rowCount();
+    page.text = [model](int row, const QString& field) {
+        const int column = model->columnOf(field);
+        if (column >= 0)
+            return model->data(model->index(row, column), Qt::DisplayRole).toString();
+        return model->displayText(model->value(row, field), ColumnFormat::Text);
+    };
+    page.value = [model](int row, const QString& field) { return model->value(row, field); };
+    return page;
 }
 
 void Tfrm_Main::exportMyEnvelope() {
@@ -962,7 +1009,11 @@ void Tfrm_Main::exportMyEnvelope() {
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
-    m_db->queryToCsv(myEnvelopeQueryLines().join(QLatin1Char('\n')), path);
+    try {
+        queryToCsv(*m_db, myEnvelopeQueryLines().join(QLatin1Char('\n')), path);
+    } catch (const ExportError& e) {
+        showError(e.text());
+    }
 }
 
 void Tfrm_Main::jumpToCustomer() {
