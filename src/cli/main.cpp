@@ -1,5 +1,7 @@
 #include "core/CoreCommands.h"
+#include "core/ExportCommands.h"
 #include "invoicing/DocumentCommands.h"
+#include "invoicing/RegisterCommands.h"
 #include "masters/MasterCommands.h"
 #include "printing/PrintCommands.h"
 
@@ -17,6 +19,6 @@ int main(int argc, char** argv) {
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
         orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
-                                    &orvix::printCommands()},
+                                    &orvix::registerCommands(), &orvix::printCommands(), &orvix::exportCommands()},
                                    QCoreApplication::arguments()));
 }

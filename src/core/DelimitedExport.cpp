@@ -243,9 +243,10 @@ bool isWorkbookName(const QString& path) {
 }
 
 QString workbookPath(const QString& path) {
-    if (QFileInfo(path).suffix().toLower() == QLatin1String("xls"))
-        return path + QLatin1Char('x');
-    return path;
+    const QString suffix = QFileInfo(path).suffix();
+    if (!isWorkbookName(path))
+        return path;
+    return path.left(path.size() - suffix.size()) + QStringLiteral("xlsx");
 }
 
 ExportResult writeDelimited(ExportRows& rows, const QString& path, const ExportOptions& options,

@@ -26,6 +26,7 @@
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
 #include "invoicing/Register.h"
+#include "invoicing/RegisterCommands.h"
 #include "invoicing/ui/Tfrm_BizonylatKeres.h"
 #include "invoicing/ui/Tfrm_Splash.h"
 #include "invoicing/ui/Tfrm_TermekKeres.h"
@@ -973,32 +974,22 @@ void Tfrm_Main::exportShownList(int list) {
 }
 
 HtmlList Tfrm_Main::htmlListOf(int list) const {
-    static const char* const titles[3] = {"Cikktörzs", "Ügyfelek", "Kiadott számlák"};
     PagedTableModel* model = m_models[list].get();
+    HtmlList page = registerHtmlList(list, *model, app().settings, false);
+    // The columns as the grid shows them: its order, its widths.
+    const QVector<HtmlColumn> listed = page.columns;
     const QVector<ListColumn> columns = model->columns();
-    HtmlList page;
-    page.title = QString::fromUtf8(titles[list]);
     page.columns = ui::gridColumns(*m_grids[list], [&columns](int c) {
         return c >= 0 && c < columns.size() ? columns.at(c).field : QString();
     });
-    for (HtmlColumn& c : page.columns) {
-        const int index = model->columnOf(c.field);
-        if (index < 0)
-            continue;
-        const ColumnFormat format = columns.at(index).format;
-        c.numeric = format == ColumnFormat::Money || format == ColumnFormat::Number || format == ColumnFormat::Zero5;
-        if (format == ColumnFormat::Money)
-            c.sumFormat = app().settings.formatft.isEmpty() ? QStringLiteral("### ### ##0") : app().settings.formatft;
-    }
+    for (HtmlColumn& c : page.columns)
+        for (const HtmlColumn& l : listed)
+            if (l.field == c.field) {
+                c.numeric = l.numeric;
+                c.sumFormat = l.sumFormat;
+                c.align = l.align;
+            }
     page.gridWidth = m_grids[list]->viewport()->width();
-    page.rowCount = model->rowCount();
-    page.text = [model](int row, const QString& field) {
-        const int column = model->columnOf(field);
-        if (column >= 0)
-            return model->data(model->index(row, column), Qt::DisplayRole).toString();
-        return model->displayText(model->value(row, field), ColumnFormat::Text);
-    };
-    page.value = [model](int row, const QString& field) { return model->value(row, field); };
     return page;
 }
 
