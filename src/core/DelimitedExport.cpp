@@ -318,6 +318,9 @@ ExportResult writeWorkbook(ExportRows& rows, const QString& requestedPath, const
     // The workbook is made next to its place and renamed over it when
     // complete, so that a failed export leaves no half-written file.
     const QFileInfo target(path);
+    if (!target.absoluteDir().exists())
+        throw ExportError(QStringLiteral("A munkafüzet nem írható, a mappa nem létezik: %1")
+                              .arg(QDir::toNativeSeparators(path)));
     const QString temporary = target.absoluteDir().filePath(QStringLiteral(".%1.orvix-tmp").arg(target.fileName()));
     QFile::remove(temporary);
     lxw_workbook_options wbOptions{};
