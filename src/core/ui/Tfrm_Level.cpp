@@ -10,6 +10,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -23,6 +25,57 @@ namespace orvix::ui {
 
 namespace {
 const QString kWindowName = QStringLiteral("Tfrm_Level");
+
+// The message text with its line numbers in the left margin.
+class NumberedTextEdit : public QPlainTextEdit {
+public:
+    explicit NumberedTextEdit(QWidget* parent) : QPlainTextEdit(parent), m_margin(new Margin(this)) {
+        connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { setViewportMargins(marginWidth(), 0, 0, 0); });
+        connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+            if (dy)
+                m_margin->scroll(0, dy);
+            else
+                m_margin->update(0, rect.y(), m_margin->width(), rect.height());
+        });
+        setViewportMargins(marginWidth(), 0, 0, 0);
+    }
+    int marginWidth() const {
+        return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * int(QString::number(std::max(1, blockCount())).size());
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QPlainTextEdit::resizeEvent(e);
+        const QRect r = contentsRect();
+        m_margin->setGeometry(QRect(r.left(), r.top(), marginWidth(), r.height()));
+    }
+
+private:
+    class Margin : public QWidget {
+    public:
+        explicit Margin(NumberedTextEdit* edit) : QWidget(edit), m_edit(edit) {}
+
+    protected:
+        void paintEvent(QPaintEvent* e) override {
+            QPainter p(this);
+            p.fillRect(e->rect(), palette().color(QPalette::Window));
+            QTextBlock block = m_edit->firstVisibleBlock();
+            int top = qRound(m_edit->blockBoundingGeometry(block).translated(m_edit->contentOffset()).top());
+            while (block.isValid() && top <= e->rect().bottom()) {
+                const int height = qRound(m_edit->blockBoundingRect(block).height());
+                if (block.isVisible())
+                    p.drawText(0, top, width() - 4, m_edit->fontMetrics().height(), Qt::AlignRight,
+                               QString::number(block.blockNumber() + 1));
+                block = block.next();
+                top += height;
+            }
+        }
+
+    private:
+        NumberedTextEdit* m_edit;
+    };
+    Margin* m_margin;
+};
 } // namespace
 
 Tfrm_Level::Tfrm_Level(const MailMessage& message, Sender send, Dialogs* dialogs, QWidget* parent)
@@ -61,10 +114,12 @@ Tfrm_Level::Tfrm_Level(const MailMessage& message, Sender send, Dialogs* dialogs
     connect(m_send, &QPushButton::clicked, this, &Tfrm_Level::send);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_body = new QPlainTextEdit(page);
+    m_body = new NumberedTextEdit(page);
     m_body->setObjectName(QStringLiteral("mmSzoveg"));
     m_body->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_body->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(std::clamp(app().config.fontSize, kMinFontSize, kMaxFontSize));
+    m_body->setFont(fixed);
     m_body->setPlainText(message.body);
     // The current line in its own colour.
     const auto paintLine = [this] {
