@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 #include <cmath>
 
@@ -130,20 +131,25 @@ QStringList htmlPageLines(const HtmlList& list, const QDateTime& now, const QStr
 }
 
 QByteArray htmlPageBytes(const QStringList& lines) {
-    QString text = lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n");
+    // The characters of the code page's upper half, read once.
+    static const QSet<char32_t> upperHalf = [] {
+        QByteArray bytes;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            bytes.append(char(b));
+        QSet<char32_t> set;
+        for (const QChar c : decodeCodepage(bytes, Codepage::Cp1250))
+            if (c.unicode() != 0xFFFD)
+                set.insert(c.unicode());
+        return set;
+    }();
+    const QString text = lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n");
     // Characters the code page lacks become numeric character references.
     QString page;
     page.reserve(text.size());
     const QList<uint> codePoints = text.toUcs4();
     for (const uint cp : codePoints) {
-        const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t*>(&cp), 1);
-        if (cp < 128) {
-            page += ch;
-            continue;
-        }
-        const QByteArray encoded = encodeCodepage(ch, Codepage::Cp1250, '\0');
-        if (encoded.size() == 1 && encoded.at(0) != '\0' && decodeCodepage(encoded, Codepage::Cp1250) == ch)
-            page += ch;
+        if (cp < 128 || upperHalf.contains(char32_t(cp)))
+            page += QChar(char16_t(cp));
         else
             page += QStringLiteral("&#%1;").arg(cp);
     }
