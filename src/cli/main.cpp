@@ -1,7 +1,9 @@
 #include "cash/CashCommands.h"
 #include "core/CoreCommands.h"
+#include "core/ExportCommands.h"
 #include "invoicing/DocumentCommands.h"
 #include "invoicing/PostingCommands.h"
+#include "invoicing/RegisterCommands.h"
 #include "masters/MasterCommands.h"
 #include "printing/PrintCommands.h"
 
@@ -19,6 +21,7 @@ int main(int argc, char** argv) {
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
         orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
-                                    &orvix::postingCommands(), &orvix::printCommands(), &orvix::cashCommands()},
+                                    &orvix::postingCommands(), &orvix::registerCommands(), &orvix::printCommands(),
+                                    &orvix::cashCommands(), &orvix::exportCommands()},
                                    QCoreApplication::arguments()));
 }

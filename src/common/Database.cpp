@@ -474,30 +474,6 @@ QStringList Database::fillItems(const QString& select, const QString& firstItem,
     return items;
 }
 
-void Database::queryToCsv(const QString& select, const QString& path) {
-    QSqlQuery q = run(select, {});
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw DbError(f.errorString() + QLatin1Char('\n') + path);
-    QByteArray out;
-    const QSqlRecord rec = q.record();
-    for (int i = 0; i < rec.count(); ++i)
-        out += rec.fieldName(i).toUtf8() + ';';
-    out += "\r\n";
-    while (q.next()) {
-        for (int i = 0; i < rec.count(); ++i) {
-            QString v = q.value(i).toString();
-            v.replace(QLatin1Char(';'), QLatin1Char(','));
-            out += v.toUtf8() + ';';
-        }
-        out += "\r\n";
-    }
-    if (q.lastError().isValid())
-        fail(q.lastError(), select);
-    if (f.write(out) != out.size())
-        throw DbError(f.errorString() + QLatin1Char('\n') + path);
-}
-
 QStringList Database::tableNames() const {
     QStringList names;
     const QString statement = QStringLiteral(

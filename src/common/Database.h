@@ -99,9 +99,6 @@ public:
     QVariant queryValue(const QString& select, const QVariantList& params = {});
     // First column of every row, after the optional first item.
     QStringList fillItems(const QString& select, const QString& firstItem = {}, bool withFirstItem = false);
-    // Whole result into a ";"-separated text file (header line of field names,
-    // CR LF line ends, ";" inside a value written as ",").
-    void queryToCsv(const QString& select, const QString& path);
     // A prepared, executed query for reading many rows. Throws on error.
     QSqlQuery select(const QString& select, const QVariantList& params = {});
 

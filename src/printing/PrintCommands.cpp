@@ -2,10 +2,13 @@
 
 #include "common/Database.h"
 #include "common/IniFile.h"
+#include "core/BatchDialogs.h"
+#include "core/Mail.h"
 #include "core/Settings.h"
 #include "core/Startup.h"
 #include "invoicing/Documents.h"
 #include "printing/InvoicePrint.h"
+#include "printing/SendCopy.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +20,7 @@ using namespace cli;
 namespace {
 
 const QString kPrintPdf = QStringLiteral("print-pdf");
+const QString kSendCopy = QStringLiteral("send-copy");
 const QString kOut = QStringLiteral("--out");
 const QString kLayout = QStringLiteral("--layout");
 const QString kCopy = QStringLiteral("--copy");
@@ -99,12 +103,81 @@ int runPrintPdf(const Arguments& args) {
     }
 }
 
+QString sendCopyHelp() {
+    return QStringLiteral(
+        "Használat: Orvix_Szamla_Cli send-copy DIR KEY\n"
+        "\n"
+        "A DIR adatmappa KEY kulcsú könyvelt bizonylatának elektronikus másolatát a PDF\n"
+        "nyomtatóval (printernev, printerutv) PDF-be írja, és elküldi a vevő e-mail címére\n"
+        "\"Elektronikus számlamásolat küldés\" tárggyal: az Orvix_Szamla.ini [Mail]\n"
+        "szakaszában megadott SMTP kiszolgálón át (Host, Port, User, Password, TLS 0/1/2,\n"
+        "Sender), ha van ilyen, különben a levelezőprogramnak adja át (xdg-email).\n"
+        "Sikeres küldés után a bizonylat elküldöttnek számít (kuldve).\n"
+        "\n"
+        "Kilépési kód: 0 elküldve, 1 nem ment el (könyveletlen, már elküldött, nincs PDF\n"
+        "nyomtató, nincs e-mail cím vagy a küldés hibája), 2 hibás parancssor.");
+}
+
+// No paper and no preview on the command line.
+class NoPaper : public PrintTarget {
+public:
+    void preview(const report::Document&) override {}
+};
+
+int runSendCopy(const Arguments& args) {
+    if (const auto error = positionalArguments(
+            args, 2, QStringLiteral("a send-copy parancs egy adatmappát és egy bizonylat gépi kódját várja (DIR KEY).")))
+        return badArguments(kSendCopy, *error);
+    const std::optional<qint64> key = positiveKey(args.positional.at(1));
+    if (!key)
+        return badArguments(kSendCopy, QStringLiteral("a bizonylatkulcs pozitív egész szám, nem \"%1\".")
+                                           .arg(args.positional.at(1)));
+    Database db(QStringLiteral("cli"));
+    try {
+        db.open(args.positional.at(0));
+        PrintSetup setup;
+        setup.settings = loadSettings(db);
+        const Folders folders = locateFolders(QCoreApplication::applicationDirPath());
+        const IniFile ini(folders.iniPath());
+        const AppConfig config = readConfig(ini, folders);
+        setup.atvet = config.atvet;
+        setup.pic1 = config.pic1;
+        setup.pic2 = config.pic2;
+        setup.workFolder = folders.work;
+        const SmtpSettings smtp = readSmtpSettings(ini);
+        BatchDialogs dialogs([](const QString& question) { throw DocumentError(question); });
+        NoPaper target;
+        QString mailError;
+        const SendCopyResult r =
+            sendElectronicCopy(db, dialogs, setup, target, *key, [&](const MailMessage& m) {
+                mailError = handOverMail(smtp, m);
+                return mailError.isEmpty();
+            });
+        if (!r.pdfPath.isEmpty())
+            print(QStringLiteral("PDF: %1").arg(QDir::toNativeSeparators(r.pdfPath)));
+        if (r.outcome == SendCopyOutcome::Sent) {
+            print(QStringLiteral("Elküldve: %1").arg(r.message.recipient));
+            return Success;
+        }
+        if (!mailError.isEmpty())
+            printError(mailError);
+        return Failed;
+    } catch (const DocumentError& e) {
+        return failed(e.text());
+    } catch (const DbError& e) {
+        return failed(e.text());
+    }
+}
+
 } // namespace
 
 const CommandTable& printCommands() {
     static const CommandTable table{{kPrintPdf, QStringLiteral("DIR KEY --out FILE"),
                                      QStringLiteral("bizonylat PDF fájlba (mint a nyomtatási kép)"), help(),
-                                     {{kOut, kLayout}, {}, {kCopy}}, runPrintPdf}};
+                                     {{kOut, kLayout}, {}, {kCopy}}, runPrintPdf},
+                                    {kSendCopy, QStringLiteral("DIR KEY"),
+                                     QStringLiteral("könyvelt bizonylat PDF másolata e-mailben a vevőnek"),
+                                     sendCopyHelp(), {}, runSendCopy}};
     return table;
 }
 

@@ -25,7 +25,6 @@ private Q_SLOTS:
     void scratchQueries();
     void literals();
     void sqlTextEditing();
-    void queryToCsv();
     void catalogue();
     void transactionRollsBack();
     void openRefusesFolderWithoutDatabase();
@@ -153,14 +152,6 @@ void DatabaseTest::sqlTextEditing() {
     const QStringList noWhere = {QStringLiteral("SELECT *"), QStringLiteral("FROM szla")};
     QCOMPARE(setWhere(noWhere, QStringLiteral("x")), noWhere);
     QCOMPARE(setOrderBy(noWhere, QStringLiteral("x")), noWhere);
-}
-
-void DatabaseTest::queryToCsv() {
-    const QString path = m_dir.filePath(QStringLiteral("out.csv"));
-    m_db.queryToCsv(QStringLiteral("SELECT 'a;b' AS nev, 12 AS szam, 'Árvíz' AS varos"), path);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(f.readAll()), QStringLiteral("nev;szam;varos;\r\na,b;12;Árvíz;\r\n"));
 }
 
 void DatabaseTest::catalogue() {

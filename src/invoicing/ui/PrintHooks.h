@@ -22,6 +22,11 @@ struct DocumentPrintHooks {
     // with the document after each copy counted in nyomtatva.
     std::function<void(QWidget* parent, Database& db, qint64 document, const std::function<void(qint64)>& counted)>
         print;
+    // "Küldés": the electronic copy of a posted document written as PDF and
+    // mailed to its customer; sent is called with the document once it is
+    // marked sent.
+    std::function<void(QWidget* parent, Database& db, qint64 document, const std::function<void(qint64)>& sent)>
+        sendCopy;
 };
 
 DocumentPrintHooks& documentPrintHooks();

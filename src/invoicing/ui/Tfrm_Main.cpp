@@ -17,6 +17,9 @@
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
+#include "core/DelimitedExport.h"
+#include "core/ui/Tfrm_Export.h"
+#include "core/ui/Tfrm_HtmlExport.h"
 #include "core/ui/Tfrm_AdatbazisokBDE.h"
 #include "core/ui/ListWindow.h"
 #include "core/ui/Tfrm_Felhasznalo.h"
@@ -25,6 +28,7 @@
 #include "invoicing/Posting.h"
 #include "invoicing/Register.h"
 #include "invoicing/ui/Tfrm_AfaTartalom.h"
+#include "invoicing/RegisterCommands.h"
 #include "invoicing/ui/Tfrm_BizonylatKeres.h"
 #include "invoicing/ui/Tfrm_Splash.h"
 #include "invoicing/ui/Tfrm_TermekKeres.h"
@@ -143,6 +147,10 @@ Tfrm_Main::Tfrm_Main(Dialogs& dialogs, const QString& programFolder, QWidget* pa
         return defaultSaveFile(this, caption, name);
     };
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_exportList = [this](const QString& select, const QString& fileName, const QHash<QString, QString>& labels) {
+        ui::exportQuery(this, *m_db, select, fileName, labels);
+    };
+    m_exportHtml = [this](const HtmlList& list) { ui::htmlExport(this, list); };
     buildActions();
     buildMenus();
     buildLists();
@@ -300,6 +308,7 @@ void Tfrm_Main::installHandlers() {
     });
     handle("aTorol", OnProducts | OnCustomers, [this](int list) { deleteRow(list); });
     handle("aExcelbe", OnAllLists, [this](int list) { exportShownList(list); });
+    handle("aHtml", OnAllLists, [this](int list) { m_exportHtml(htmlListOf(list)); });
     handle("aUgrik", OnDocuments, [this](int) { jumpToCustomer(); });
     handle("aLevelUgyfel", OnCustomers | OnDocuments, [this](int list) { mailCustomer(list); });
     handle("aTerkep1", OnCustomers, [this](int) { showMap(false); });
@@ -403,6 +412,13 @@ void Tfrm_Main::installInvoicingHandlers() {
             ui::documentPrintHooks().print(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
         });
     installPostingHandlers();
+    if (printing.sendCopy)
+        handle("aKuldes", OnDocuments, [this](int list) {
+            const QVariant key = currentKey(list);
+            if (!key.isValid())
+                return;
+            ui::documentPrintHooks().sendCopy(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
+        });
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
         if (!code.isValid())
@@ -1032,11 +1048,33 @@ void Tfrm_Main::deleteRow(int list) {
 }
 
 void Tfrm_Main::exportShownList(int list) {
-    const QString path = m_chooseSaveFile(QStringLiteral("Excelbe"), registerList(list).csvName);
-    if (path.isEmpty())
-        return;
+    const RegisterListDef& def = registerList(list);
+    QHash<QString, QString> labels;
+    for (const ListColumn& c : def.columns)
+        labels.insert(c.field, c.caption);
     const PagedQuery& q = m_models[list]->query();
-    m_db->queryToCsv(listCsvQuery(list, q.orderField(), q.descending()), path);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    m_exportList(listCsvQuery(list, q.orderField(), q.descending()), QDir(folder).filePath(def.csvName), labels);
+}
+
+HtmlList Tfrm_Main::htmlListOf(int list) const {
+    PagedTableModel* model = m_models[list].get();
+    HtmlList page = registerHtmlList(list, *model, app().settings, false);
+    // The columns as the grid shows them: its order, its widths.
+    const QVector<HtmlColumn> listed = page.columns;
+    const QVector<ListColumn> columns = model->columns();
+    page.columns = ui::gridColumns(*m_grids[list], [&columns](int c) {
+        return c >= 0 && c < columns.size() ? columns.at(c).field : QString();
+    });
+    for (HtmlColumn& c : page.columns)
+        for (const HtmlColumn& l : listed)
+            if (l.field == c.field) {
+                c.numeric = l.numeric;
+                c.sumFormat = l.sumFormat;
+                c.align = l.align;
+            }
+    page.gridWidth = m_grids[list]->viewport()->width();
+    return page;
 }
 
 void Tfrm_Main::exportMyEnvelope() {
@@ -1046,7 +1084,11 @@ void Tfrm_Main::exportMyEnvelope() {
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
-    m_db->queryToCsv(myEnvelopeQueryLines().join(QLatin1Char('\n')), path);
+    try {
+        queryToCsv(*m_db, myEnvelopeQueryLines().join(QLatin1Char('\n')), path);
+    } catch (const ExportError& e) {
+        showError(e.text());
+    }
 }
 
 void Tfrm_Main::jumpToCustomer() {

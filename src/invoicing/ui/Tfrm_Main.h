@@ -8,6 +8,8 @@
 // runs.
 #pragma once
 
+#include "core/HtmlExport.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <optional>
@@ -86,6 +88,16 @@ public:
     using UrlOpener = std::function<bool(const QUrl& url)>;
     void setSaveFileChooser(SaveFileChooser chooser) { m_chooseSaveFile = std::move(chooser); }
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+    // The export window of "Excelbe" (the shown list's statement, the
+    // proposed file name, the display labels of its fields) and the window
+    // of "Html export"; tests put their own in.
+    using ListExporter =
+        std::function<void(const QString& select, const QString& fileName, const QHash<QString, QString>& labels)>;
+    using HtmlExporter = std::function<void(const HtmlList& list)>;
+    void setListExporter(ListExporter exporter) { m_exportList = std::move(exporter); }
+    void setHtmlExporter(HtmlExporter exporter) { m_exportHtml = std::move(exporter); }
+    // The page of "Html export" for a list as its grid shows it now.
+    HtmlList htmlListOf(int list) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -171,6 +183,8 @@ private:
     QVector<DropDown> m_dropDowns;
     SaveFileChooser m_chooseSaveFile;
     UrlOpener m_openUrl;
+    ListExporter m_exportList;
+    HtmlExporter m_exportHtml;
 };
 
 } // namespace orvix

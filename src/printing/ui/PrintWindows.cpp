@@ -1,6 +1,8 @@
 #include "printing/ui/PrintWindows.h"
 
 #include "core/ui/QtDialogs.h"
+#include "core/ui/Tfrm_Level.h"
+#include "printing/SendCopy.h"
 #include "core/ui/WindowSupport.h"
 #include "invoicing/Documents.h"
 #include "invoicing/ui/PrintHooks.h"
@@ -39,6 +41,20 @@ void installDocumentPrinting() {
             PrintRequest request = documentPrintRequest(db, document, false);
             request.fa = fa;
             SzlaNyomtat(db, dialogs, printSetupFromApp(), target, request);
+        } catch (const DocumentError& e) {
+            dialogs.error(e.text());
+        } catch (const DbError& e) {
+            dialogs.error(e.text());
+        }
+    };
+    hooks.sendCopy = [](QWidget* parent, Database& db, qint64 document, const std::function<void(qint64)>& sent) {
+        QtDialogs dialogs(parent);
+        PreviewTarget target(parent);
+        try {
+            const SendCopyResult r = sendElectronicCopy(db, dialogs, printSetupFromApp(), target, document,
+                                                        [parent](const MailMessage& m) { return ShowMailWindow(parent, m); });
+            if (r.outcome == SendCopyOutcome::Sent && sent)
+                sent(document);
         } catch (const DocumentError& e) {
             dialogs.error(e.text());
         } catch (const DbError& e) {

@@ -6,7 +6,9 @@
 #include "common/Database.h"
 #include "common/IniFile.h"
 #include "core/AppContext.h"
+#include "core/DelimitedExport.h"
 #include "core/ui/MessageBoxes.h"
+#include "core/ui/Tfrm_Export.h"
 #include "data/Schema.h"
 #include "invoicing/ui/Tfrm_Main.h"
 #include "masters/DemoMasters.h"
@@ -560,7 +562,7 @@ void MainWindowTest::actionsOfLaterCapabilitiesAreDisabled() {
     // What works now, and on which lists (products, customers, documents).
     const QHash<QString, QString> working{
         {"aCikktorzs", "PCD"},    {"aVevok", "PCD"},      {"aMozgas", "PCD"},    {"aFrissit", "PCD"},
-        {"aKeres", "PCD"},        {"aTermKeres", "PCD"},    {"aTorol", "PCD"},      {"aExcelbe", "PCD"},
+        {"aKeres", "PCD"},        {"aTermKeres", "PCD"},    {"aTorol", "PCD"},      {"aExcelbe", "PCD"}, {"aHtml", "PCD"},
         {"aUgrik", "D"},          {"aLevelUgyfel", "CD"}, {"aTerkep1", "C"},     {"aTerkep2", "C"},
         {"aMyEnvelope", "PCD"},   {"aSugo", "PCD"},       {"aFontos", "PCD"},    {"aUjdonsag", "PCD"},
         {"aLevel", "PCD"},        {"aHonlap", "PCD"},     {"aPortal", "PCD"},    {"aNevjegy", "PCD"},
@@ -645,24 +647,46 @@ void MainWindowTest::exportsWriteTheShownList() {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     };
+    // "Excelbe" opens the export window over the shown list in its order.
+    QStringList proposed;
+    w->setListExporter([&](const QString& select, const QString& fileName, const QHash<QString, QString>& labels) {
+        proposed << QFileInfo(fileName).fileName();
+        ui::Tfrm_Export window([&] { return queryRows(*w->database(), select, labels); }, answer, &dialogs, w.get());
+        window.startExport();
+    });
     w->switchToList(Tfrm_Main::Documents);
     clickHeader(*w, Tfrm_Main::Documents, QStringLiteral("ugyfel_nev"));
     answer = dir.filePath(QStringLiteral("szla.csv"));
     QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(proposed, QStringList{QStringLiteral("szla.csv")});
     const QStringList lines = read(answer).split(QStringLiteral("\r\n"));
-    QVERIFY(lines.first().startsWith(QStringLiteral("szla;prntip;szlaszam;")));
+    // The grid's captions head the columns it shows; the rest keep their names.
+    QVERIFY2(lines.first().startsWith(QStringLiteral("gépi kód;típus;számlaszám;")), qPrintable(lines.first()));
     QCOMPARE(lines.size(), 32);
     QVERIFY(lines.at(1).startsWith(QStringLiteral("2;S;2;"))); // in the shown order: Ágoston first
-    answer.clear();                                            // cancelled: nothing written
-    w->action(QStringLiteral("aExcelbe"))->trigger();
+    QCOMPARE(dialogs.askedOf(QStringLiteral("info")).last(), QDir::toNativeSeparators(answer) + QStringLiteral(" file kész."));
+
+    // "Html export" of the shown grid.
+    std::optional<HtmlList> page;
+    w->setHtmlExporter([&](const HtmlList& l) { page = l; });
+    QTest::keyClick(w.get(), Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(page);
+    QCOMPARE(page->title, QStringLiteral("Kiadott számlák"));
+    QCOMPARE(page->rowCount, 30);
+    QCOMPARE(page->columns.size(), 11);
+    QCOMPARE(page->columns.at(3).title, QStringLiteral("ügyfél"));
+    QCOMPARE(page->text(0, page->columns.at(3).field),
+             w->model(Tfrm_Main::Documents)->data(w->model(Tfrm_Main::Documents)->index(0, 3)).toString());
+    QCOMPARE(page->columns.at(7).align, HtmlAlign::Right);
+    QVERIFY(!htmlPageLines(*page, QDateTime::currentDateTime(), kHtmlProgramTitle).isEmpty());
+    answer.clear();
     w->action(QStringLiteral("aMyEnvelope"))->trigger();
     answer = dir.filePath(QStringLiteral("boritek"));
     w->action(QStringLiteral("aMyEnvelope"))->trigger();
     QVERIFY(read(answer + QStringLiteral(".csv"))
                 .contains(QStringLiteral("Zoltán Zsuzsa;;1011;Budapest;Fő utca 1.;Számlázó program;")));
     QCOMPARE(suggested,
-             (QStringList{QStringLiteral("Excelbe|szla.csv"), QStringLiteral("Excelbe|szla.csv"),
-                          QStringLiteral("Ügyféltörzs export My.Envelope programhoz|myenvelope.csv"),
+             (QStringList{QStringLiteral("Ügyféltörzs export My.Envelope programhoz|myenvelope.csv"),
                           QStringLiteral("Ügyféltörzs export My.Envelope programhoz|myenvelope.csv")}));
     QVERIFY(dialogs.askedOf(QStringLiteral("error")).isEmpty());
 }
