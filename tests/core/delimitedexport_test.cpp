@@ -233,7 +233,7 @@ void DelimitedExportTest::workbook() {
 void DelimitedExportTest::stopKeepsTheRowsWritten() {
     for (int i = 0; i < 5; ++i)
         db().execSql(QStringLiteral("INSERT INTO proba (nev) VALUES (?)"), {QString::number(i)});
-    for (const QString name : {QStringLiteral("stop.csv"), QStringLiteral("stop.xlsx")}) {
+    for (const QString& name : {QStringLiteral("stop.csv"), QStringLiteral("stop.xlsx")}) {
         const std::unique_ptr<ExportRows> rows = queryRows(db(), QStringLiteral("SELECT nev FROM proba ORDER BY rowid"));
         QCOMPARE(rows->rowCount(), 5);
         const ExportResult r = exportRows(*rows, path(name), ExportOptions{}, [](int done) { return done < 2; });
@@ -247,14 +247,14 @@ void DelimitedExportTest::stopKeepsTheRowsWritten() {
 void DelimitedExportTest::failuresWriteNothing() {
     db().execSql(QStringLiteral("INSERT INTO proba (nev) VALUES ('marad')"));
     // A statement that would change the data folder is refused before it runs.
-    for (const QString statement : {QStringLiteral("DELETE FROM proba"), QStringLiteral("UPDATE proba SET nev='x'"),
+    for (const QString& statement : {QStringLiteral("DELETE FROM proba"), QStringLiteral("UPDATE proba SET nev='x'"),
                                     QStringLiteral("DROP TABLE proba")}) {
         QVERIFY_THROWS_EXCEPTION(ExportError, queryRows(db(), statement));
     }
     QCOMPARE(db().queryText(QStringLiteral("SELECT nev FROM proba"), {}), QStringLiteral("marad"));
     QVERIFY_THROWS_EXCEPTION(DbError, queryRows(db(), QStringLiteral("SELECT nincs FROM proba")));
     // A place that cannot be written: the error names the file, nothing is left behind.
-    for (const QString name : {QStringLiteral("nincs/x.csv"), QStringLiteral("nincs/x.xlsx")}) {
+    for (const QString& name : {QStringLiteral("nincs/x.csv"), QStringLiteral("nincs/x.xlsx")}) {
         const std::unique_ptr<ExportRows> rows = queryRows(db(), QStringLiteral("SELECT nev FROM proba"));
         try {
             exportRows(*rows, path(name), ExportOptions{});
