@@ -6,7 +6,7 @@ orvix_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-qpa-plugins qt6-translations-l10n
   libqt6sql6-sqlite libsqlite3-dev libgl-dev
   fonts-dejavu-core
-  libxml2-utils poppler-utils xvfb xauth
+  libxml2-utils libxml2-dev poppler-utils xvfb xauth
   sqlite3 python3
 )
 

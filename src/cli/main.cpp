@@ -1,4 +1,5 @@
 #include "core/CoreCommands.h"
+#include "exports/AuditCommands.h"
 #include "invoicing/DocumentCommands.h"
 #include "masters/MasterCommands.h"
 #include "printing/PrintCommands.h"
@@ -17,6 +18,6 @@ int main(int argc, char** argv) {
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
         orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
-                                    &orvix::printCommands()},
+                                    &orvix::printCommands(), &orvix::exportCommands()},
                                    QCoreApplication::arguments()));
 }
