@@ -1,6 +1,7 @@
 #include "exports/AuditXml.h"
 
 #include "common/Database.h"
+#include "core/Dialogs.h"
 #include "invoicing/Documents.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QSaveFile>
 #include <QSqlRecord>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <vector>
@@ -49,6 +51,31 @@ QString AuditSelection::caption() const {
         return QStringLiteral("%1 - %2").arg(first).arg(last);
     return QStringLiteral("%1 - %2").arg(from.toString(QStringLiteral("yyyy.MM.dd")),
                                           to.toString(QStringLiteral("yyyy.MM.dd")));
+}
+
+std::optional<AuditSelection> askAuditPeriod(Dialogs& dialogs, const QDate& defaultFrom, const QDate& defaultTo) {
+    const std::optional<Period> p = dialogs.inputPeriod(QStringLiteral("Időszak"), Period{defaultFrom, defaultTo});
+    if (!p || !p->from.isValid() || !p->to.isValid())
+        return std::nullopt;
+    return AuditSelection::period(std::min(p->from, p->to), std::max(p->from, p->to));
+}
+
+std::optional<AuditSelection> askAuditNumbers(Database& db, Dialogs& dialogs) {
+    const double lowest = double(db.queryInt(QStringLiteral("SELECT MIN(szlaszam) FROM szla;"), 0));
+    const double highest = double(db.queryInt(QStringLiteral("SELECT MAX(szlaszam) FROM szla;"), 0));
+    const std::optional<double> first = dialogs.inputNumber(
+        QStringLiteral("Első számla"), QStringLiteral("Add meg az első számla számát betűjel nélkül!"), lowest);
+    if (!first)
+        return std::nullopt;
+    const std::optional<double> last = dialogs.inputNumber(
+        QStringLiteral("Utolsó számla"), QStringLiteral("Add meg az utolsó számla számát betűjel nélkül!"), highest);
+    if (!last || !std::isfinite(*first) || !std::isfinite(*last))
+        return std::nullopt;
+    // Whole numbers inside the typed range.
+    const double low = std::ceil(std::min(*first, *last));
+    const double high = std::floor(std::max(*first, *last));
+    constexpr double limit = 1e15;
+    return AuditSelection::numbers(qint64(std::clamp(low, -limit, limit)), qint64(std::clamp(high, -limit, limit)));
 }
 
 namespace {

@@ -16,11 +16,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 namespace orvix {
 
 class Database;
+class Dialogs;
 
 // A refused export (nothing to export, the file cannot be written), with the
 // Hungarian text for the message box. No file was written.
@@ -52,6 +54,14 @@ struct AuditSelection {
     // The window's head panel: "2026.01.01 - 2026.01.31" or "10 - 20".
     QString caption() const;
 };
+
+// The period window with the given defaults; nothing when cancelled. A
+// period typed backwards is taken from its earlier day to its later one.
+std::optional<AuditSelection> askAuditPeriod(Dialogs& dialogs, const QDate& defaultFrom, const QDate& defaultTo);
+// "Első számla" and "Utolsó számla", each defaulting to the smallest and the
+// largest stored number; nothing when either is cancelled. A range typed
+// backwards is taken from its smaller end to its larger one.
+std::optional<AuditSelection> askAuditNumbers(Database& db, Dialogs& dialogs);
 
 // The four queries of the preview grids, over the selection, in key order.
 QString auditHeaderQuery(const AuditSelection& selection);
