@@ -1,6 +1,7 @@
 #include "exports/AuditXml.h"
 
 #include "common/Database.h"
+#include "common/RowReader.h"
 #include "core/Dialogs.h"
 #include "invoicing/Documents.h"
 
@@ -11,6 +12,8 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -263,65 +266,6 @@ int auditDocumentCount(Database& db, const AuditSelection& selection) {
 
 // ---- Value forms ---------------------------------------------------------------
 
-QByteArray auditAmount(double value) {
-    const double cents = std::nearbyint(value * 100);
-    if (cents == 0)
-        return QByteArrayLiteral("0.00");
-    return QByteArray::number(cents / 100, 'f', 2);
-}
-
-namespace {
-
-// The characters XML 1.0 can carry.
-bool xmlChar(char32_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-void appendEscaped(QByteArray& out, const QString& value, int maxLength) {
-    QString kept;
-    kept.reserve(value.size());
-    int count = 0;
-    for (qsizetype i = 0; i < value.size() && count < maxLength; ++i) {
-        const QChar c = value.at(i);
-        char32_t code = c.unicode();
-        int units = 1;
-        if (c.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(c, value.at(i + 1));
-            units = 2;
-        }
-        if (xmlChar(code)) {
-            kept.append(value.constData() + i, units);
-            ++count;
-        }
-        i += units - 1;
-    }
-    const QByteArray utf8 = kept.toUtf8();
-    for (const char b : utf8) {
-        switch (b) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += b;
-        }
-    }
-}
-
-} // namespace
-
-QByteArray auditText(const QString& value, int maxLength) {
-    QByteArray out;
-    appendEscaped(out, value, maxLength);
-    return out;
-}
-
 namespace {
 
 // Lengths the schema sets.
@@ -333,23 +277,145 @@ constexpr int kPostcodeMin = 4;
 // decimal_tipus: 12 digits, 2 of them after the point.
 constexpr double kMaxCents = 999999999999.0;
 
-// Code points, as the schema counts a text's length.
-int lengthOf(const QString& s) {
-    int n = 0;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
-            ++i;
-        ++n;
+// Appends a value already rounded to cents: "-1234.50"; zero as "0.00".
+void appendCents(QByteArray& out, double cents) {
+    if (cents == 0) {
+        out += "0.00";
+        return;
     }
+    char digits[32];
+    char* end = digits + sizeof digits;
+    char* p = end;
+    unsigned long long n = static_cast<unsigned long long>(std::fabs(cents));
+    *--p = char('0' + n % 10);
+    n /= 10;
+    *--p = char('0' + n % 10);
+    n /= 10;
+    *--p = '.';
+    do {
+        *--p = char('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    if (cents < 0)
+        *--p = '-';
+    out.append(p, end - p);
+}
+
+// The characters XML 1.0 can carry.
+bool xmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Appends UTF-8 text, at most maxLength characters of it (as the schema
+// counts them: one per code point), dropping what XML cannot carry (and
+// bytes that are no UTF-8), writing &, < and > as entity references. The
+// text is cut before it is escaped, so an entity is always whole.
+void appendEscaped(QByteArray& out, QByteArrayView value, int maxLength) {
+    const qsizetype start = out.size();
+    out.resize(start + value.size() * 5); // "&amp;" is the longest form of a byte
+    char* p = out.data() + start;
+    const auto* s = reinterpret_cast<const unsigned char*>(value.data());
+    const qsizetype n = value.size();
+    int count = 0;
+    qsizetype i = 0;
+    while (i < n && count < maxLength) {
+        const unsigned char b = s[i];
+        if (b < 0x80) {
+            ++i;
+            if (b < 0x20 && b != 0x9 && b != 0xA && b != 0xD)
+                continue;
+            ++count;
+            switch (b) {
+            case '&':
+                std::memcpy(p, "&amp;", 5);
+                p += 5;
+                break;
+            case '<':
+                std::memcpy(p, "&lt;", 4);
+                p += 4;
+                break;
+            case '>':
+                std::memcpy(p, "&gt;", 4);
+                p += 4;
+                break;
+            default:
+                *p++ = char(b);
+            }
+            continue;
+        }
+        int len;
+        char32_t c;
+        char32_t least;
+        if ((b & 0xE0) == 0xC0) {
+            len = 2, c = b & 0x1F, least = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            len = 3, c = b & 0x0F, least = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            len = 4, c = b & 0x07, least = 0x10000;
+        } else {
+            ++i; // a stray continuation byte or no UTF-8 at all
+            continue;
+        }
+        bool sound = i + len <= n;
+        for (int k = 1; sound && k < len; ++k) {
+            sound = (s[i + k] & 0xC0) == 0x80;
+            c = (c << 6) | (s[i + k] & 0x3F);
+        }
+        if (!sound || c < least || !xmlChar(c)) {
+            ++i;
+            continue;
+        }
+        std::memcpy(p, s + i, size_t(len));
+        p += len;
+        i += len;
+        ++count;
+    }
+    out.resize(p - out.constData());
+}
+
+// Characters of UTF-8 text.
+int lengthOf(QByteArrayView v) {
+    int n = 0;
+    for (const char c : v)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
 
-bool blank(const QString& s) { return s.trimmed().isEmpty(); }
-bool flagSet(const QString& s) { return s.trimmed() == QLatin1String("I"); }
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-QDate storedDate(const QVariant& v) {
-    const QString s = v.toString().trimmed();
-    return QDate::fromString(s.left(10), Qt::ISODate);
+QByteArrayView trimmed(QByteArrayView v) {
+    qsizetype b = 0, e = v.size();
+    while (b < e && isSpace(v[b]))
+        ++b;
+    while (e > b && isSpace(v[e - 1]))
+        --e;
+    return v.sliced(b, e - b);
+}
+
+bool blank(QByteArrayView v) { return trimmed(v).isEmpty(); }
+bool flagSet(QByteArrayView v) { return trimmed(v) == QByteArrayView("I"); }
+
+QString str(QByteArrayView v) { return QString::fromUtf8(v); }
+
+// A stored date (ISO, possibly followed by a time of day).
+QDate storedDate(QByteArrayView v) {
+    v = trimmed(v);
+    if (v.size() < 10 || v[4] != '-' || v[7] != '-')
+        return {};
+    const auto number = [&](int from, int count) {
+        int n = 0;
+        for (int k = from; k < from + count; ++k) {
+            if (v[k] < '0' || v[k] > '9')
+                return -1;
+            n = n * 10 + (v[k] - '0');
+        }
+        return n;
+    };
+    const int y = number(0, 4), m = number(5, 2), d = number(8, 2);
+    if (y <= 0 || m < 0 || d < 0)
+        return {};
+    return QDate(y, m, d);
 }
 
 // Why a document is left out of the file.
@@ -357,8 +423,8 @@ struct LeftOut {
     QString reason;
 };
 
-// One document's text, written into a buffer first so that a document the
-// schema cannot express leaves nothing behind.
+// The file's lines: an element per line, indented by two spaces per level,
+// ended by CR LF.
 class Writer {
 public:
     explicit Writer(QByteArray& out) : m_out(out) {}
@@ -375,196 +441,203 @@ public:
         m_out += name;
         m_out += ">\r\n";
     }
-    void raw(int level, const char* name, const QByteArray& value) {
-        indent(level);
-        m_out += '<';
-        m_out += name;
-        m_out += '>';
+    void raw(int level, const char* name, QByteArrayView value) {
+        start(level, name);
         m_out += value;
-        m_out += "</";
-        m_out += name;
-        m_out += ">\r\n";
+        end(name);
     }
-    void text(int level, const char* name, const QString& value, int maxLength = kText) {
-        indent(level);
-        m_out += '<';
-        m_out += name;
-        m_out += '>';
+    void text(int level, const char* name, QByteArrayView value, int maxLength = kText) {
+        start(level, name);
         appendEscaped(m_out, value, maxLength);
-        m_out += "</";
-        m_out += name;
-        m_out += ">\r\n";
+        end(name);
     }
     // An optional text: only when it holds more than blanks.
-    void optional(int level, const char* name, const QString& value) {
+    void optional(int level, const char* name, QByteArrayView value) {
         if (!blank(value))
             text(level, name, value);
     }
     void amount(int level, const char* name, double value) {
-        if (!std::isfinite(value) || std::fabs(std::nearbyint(value * 100)) > kMaxCents)
+        const double cents = std::nearbyint(value * 100);
+        if (!std::isfinite(cents) || std::fabs(cents) > kMaxCents)
             throw LeftOut{QStringLiteral("a(z) %1 összege nem fér el a fájlban (legfeljebb 9 999 999 999,99)")
                               .arg(QLatin1String(name))};
-        raw(level, name, auditAmount(value));
+        start(level, name);
+        appendCents(m_out, cents);
+        end(name);
     }
     void date(int level, const char* name, const QDate& value) {
-        raw(level, name, value.toString(Qt::ISODate).toLatin1());
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", value.year(), value.month(), value.day());
+        raw(level, name, QByteArrayView(buffer, 10));
     }
-    void flag(int level, const char* name) { raw(level, name, QByteArrayLiteral("true")); }
+    void flag(int level, const char* name) { raw(level, name, "true"); }
 
 private:
     void indent(int level) { m_out.append(level * 2, ' '); }
+    void start(int level, const char* name) {
+        indent(level);
+        m_out += '<';
+        m_out += name;
+        m_out += '>';
+    }
+    void end(const char* name) {
+        m_out += "</";
+        m_out += name;
+        m_out += ">\r\n";
+    }
     QByteArray& m_out;
 };
 
-struct Line {
-    QString eloleg;
-    qint64 sor = 0;
-    QString name;
-    QString vtsz;
-    double quantity = 0;
-    QString unit;
-    double unitPrice = 0;
-    double rate = 0;
-    QString intermediated;
-    int margin = 0;
-    double net = 0; // unit net
-};
+// Columns of the export's line reading.
+enum L { lSzla, lEloleg, lSor, lName, lVtsz, lDb, lMert, lEgysar, lAfakulcs, lKozv, lKulonb, lNetto };
+
+QString lineQuery(const AuditSelection& selection) {
+    return QStringLiteral("SELECT szla_sor.szla, szla_sor.eloleg, szla_sor.sor, szla_sor.cikkszam_nev, "
+                          "szla_sor.vtsz, szla_sor.db, szla_sor.mert, szla_sor.egysar, szla_sor.afakulcs, "
+                          "szla_sor.kozv_szolgaltatas, szla_sor.kulonb_szer_szab, szla_sor.netto%1%2 "
+                          "ORDER BY szla_sor.szla, szla_sor.sor")
+        .arg(QLatin1String(kLineFrom), selection.condition());
+}
 
 // A tax number element: cut to 20 characters; a number shorter than the
 // schema's 8 cannot be written.
-void taxNumber(Writer& w, int level, const char* name, const QString& value, const QString& whose) {
-    if (lengthOf(value.trimmed()) < kTaxNumberMin)
-        throw LeftOut{QStringLiteral("%1 rövidebb 8 karakternél (\"%2\")").arg(whose, value)};
+void taxNumber(Writer& w, int level, const char* name, QByteArrayView value, const QString& whose) {
+    if (lengthOf(trimmed(value)) < kTaxNumberMin)
+        throw LeftOut{QStringLiteral("%1 rövidebb 8 karakternél (\"%2\")").arg(whose, str(value))};
     w.text(level, name, value, kTaxNumber);
 }
 
-void address(Writer& w, const QSqlQuery& h, int first, bool issuer) {
-    const QString whose = issuer ? QStringLiteral("a kibocsátó") : QStringLiteral("a vevő");
-    const QString postcode = h.value(first).toString();
+void address(Writer& w, const RowReader& h, int first, bool issuer) {
+    const QByteArrayView postcode = h.text(first);
     w.open(3, "cim");
     if (blank(postcode))
         w.raw(4, "iranyitoszam", "XXXX");
     else if (lengthOf(postcode) < kPostcodeMin)
-        throw LeftOut{QStringLiteral("%1 irányítószáma rövidebb 4 karakternél (\"%2\")").arg(whose, postcode)};
+        throw LeftOut{QStringLiteral("%1 irányítószáma rövidebb 4 karakternél (\"%2\")")
+                          .arg(issuer ? QStringLiteral("a kibocsátó") : QStringLiteral("a vevő"), str(postcode))};
     else
         w.text(4, "iranyitoszam", postcode, kPostcode);
-    const QString town = h.value(first + 1).toString();
+    const QByteArrayView town = h.text(first + 1);
     if (blank(town))
         w.raw(4, "telepules", "XXX");
     else
         w.text(4, "telepules", town);
-    w.optional(4, "kerulet", h.value(first + 2).toString());
+    w.optional(4, "kerulet", h.text(first + 2));
     // The street name is required by the schema, for the issuer too.
-    const QString street = h.value(first + 3).toString();
+    const QByteArrayView street = h.text(first + 3);
     if (blank(street))
         w.raw(4, "kozterulet_neve", "XXX");
     else
         w.text(4, "kozterulet_neve", street);
-    w.optional(4, "kozterulet_jellege", h.value(first + 4).toString());
-    w.optional(4, "hazszam", h.value(first + 5).toString());
-    w.optional(4, "epulet", h.value(first + 6).toString());
-    w.optional(4, "lepcsohaz", h.value(first + 7).toString());
-    w.optional(4, "szint", h.value(first + 8).toString());
-    w.optional(4, "ajto", h.value(first + 9).toString());
+    w.optional(4, "kozterulet_jellege", h.text(first + 4));
+    w.optional(4, "hazszam", h.text(first + 5));
+    w.optional(4, "epulet", h.text(first + 6));
+    w.optional(4, "lepcsohaz", h.text(first + 7));
+    w.optional(4, "szint", h.text(first + 8));
+    w.optional(4, "ajto", h.text(first + 9));
     w.close(3, "cim");
 }
 
-void writeDocument(Writer& w, const QSqlQuery& h, const QString& number, const QDate& issued,
-                   const std::vector<Line>& lines) {
-    const QVariant kindCode = h.value(hSzlatipus);
-    const qint64 navkod = kindCode.toLongLong();
-    if (kindCode.isNull() || navkod < 1 || navkod > 6)
-        throw LeftOut{QStringLiteral("a bizonylatfajtának (\"%1\") nincs érvényes NAV kódja")
-                          .arg(h.value(hPrntip).toString())};
-    const QDate fulfilled = storedDate(h.value(hTeljdatum));
+// One document, its lines read from the line reader (positioned on the
+// document's first line, if any) as they are written.
+void writeDocument(Writer& w, const RowReader& h, qint64 key, const QString& number, const QDate& issued,
+                   RowReader& lines, bool& lineAhead) {
+    const qint64 navkod = h.isNull(hSzlatipus) ? 0 : h.integer(hSzlatipus);
+    if (navkod < 1 || navkod > 6)
+        throw LeftOut{QStringLiteral("a bizonylatfajtának (\"%1\") nincs érvényes NAV kódja").arg(str(h.text(hPrntip)))};
+    const QDate fulfilled = storedDate(h.text(hTeljdatum));
     if (!fulfilled.isValid())
         throw LeftOut{QStringLiteral("üres vagy hibás a teljesítés dátuma")};
-    if (lines.empty())
+    if (!lineAhead || lines.integer(lSzla) != key)
         throw LeftOut{QStringLiteral("nincs tételsora")};
 
     w.open(1, "szamla");
     w.open(2, "fejlec");
-    w.text(3, "szlasorszam", number);
+    w.text(3, "szlasorszam", number.toUtf8());
     w.raw(3, "szlatipus", QByteArray::number(navkod));
     w.date(3, "szladatum", issued);
     w.date(3, "teljdatum", fulfilled);
     w.close(2, "fejlec");
 
     w.open(2, "szamlakibocsato");
-    taxNumber(w, 3, "adoszam", h.value(hKiAdoszam).toString(), QStringLiteral("a kibocsátó adószáma"));
-    if (!blank(h.value(hKiKozadoszam).toString()))
-        taxNumber(w, 3, "kozadoszam", h.value(hKiKozadoszam).toString(),
-                  QStringLiteral("a kibocsátó közösségi adószáma"));
-    if (flagSet(h.value(hTkata).toString()))
+    taxNumber(w, 3, "adoszam", h.text(hKiAdoszam), QStringLiteral("a kibocsátó adószáma"));
+    if (!blank(h.text(hKiKozadoszam)))
+        taxNumber(w, 3, "kozadoszam", h.text(hKiKozadoszam), QStringLiteral("a kibocsátó közösségi adószáma"));
+    if (flagSet(h.text(hTkata)))
         w.flag(3, "kisadozo");
-    if (blank(h.value(hKiNev).toString()))
+    if (blank(h.text(hKiNev)))
         throw LeftOut{QStringLiteral("üres a kibocsátó neve")};
-    w.text(3, "nev", h.value(hKiNev).toString());
+    w.text(3, "nev", h.text(hKiNev));
     address(w, h, hKiIrsz, true);
-    if (flagSet(h.value(hTegyeni).toString())) {
+    if (flagSet(h.text(hTegyeni))) {
         w.flag(3, "egyeni_vallalkozo");
-        w.optional(3, "ev_nyilv_tart_szam", h.value(hEvNyilvTartSzam).toString());
-        w.optional(3, "ev_neve", h.value(hEvNeve).toString());
+        w.optional(3, "ev_nyilv_tart_szam", h.text(hEvNyilvTartSzam));
+        w.optional(3, "ev_neve", h.text(hEvNeve));
     }
     w.close(2, "szamlakibocsato");
 
     w.open(2, "vevo");
-    if (!blank(h.value(hVAdoszam).toString()))
-        taxNumber(w, 3, "adoszam", h.value(hVAdoszam).toString(), QStringLiteral("a vevő adószáma"));
-    if (!blank(h.value(hVKozadoszam).toString()))
-        taxNumber(w, 3, "kozadoszam", h.value(hVKozadoszam).toString(),
-                  QStringLiteral("a vevő közösségi adószáma"));
-    if (blank(h.value(hVNev).toString()))
+    if (!blank(h.text(hVAdoszam)))
+        taxNumber(w, 3, "adoszam", h.text(hVAdoszam), QStringLiteral("a vevő adószáma"));
+    if (!blank(h.text(hVKozadoszam)))
+        taxNumber(w, 3, "kozadoszam", h.text(hVKozadoszam), QStringLiteral("a vevő közösségi adószáma"));
+    if (blank(h.text(hVNev)))
         throw LeftOut{QStringLiteral("üres a vevő neve")};
-    w.text(3, "nev", h.value(hVNev).toString());
+    w.text(3, "nev", h.text(hVNev));
     address(w, h, hVIrsz, false);
     w.close(2, "vevo");
 
     // Per rate above 0, in rising order of the rate; and the document's sums.
     std::map<double, double> netByRate;
     double net = 0, vat = 0, gross = 0;
-    int margin = 0;
-    for (const Line& l : lines) {
-        if (blank(l.name))
-            throw LeftOut{QStringLiteral("üres a(z) %1. tételsor megnevezése").arg(l.sor)};
-        const double lineNet = l.net * l.quantity;
-        const double lineVat = l.net * l.quantity * (l.rate / 100);
-        const double lineGross = l.net * l.quantity * (1 + l.rate / 100);
+    qint64 margin = 0;
+    for (; lineAhead && lines.integer(lSzla) == key; lineAhead = lines.next()) {
+        const QByteArrayView name = lines.text(lName);
+        if (blank(name))
+            throw LeftOut{QStringLiteral("üres a(z) %1. tételsor megnevezése").arg(lines.integer(lSor))};
+        const double quantity = lines.real(lDb);
+        const double unitNet = lines.real(lNetto);
+        const double rate = lines.real(lAfakulcs);
+        const double lineNet = unitNet * quantity;
+        const double lineVat = unitNet * quantity * (rate / 100);
+        const double lineGross = unitNet * quantity * (1 + rate / 100);
         w.open(2, "termek_szolgaltatas_tetelek");
-        w.text(3, "termeknev", l.name);
-        if (flagSet(l.eloleg))
-            w.raw(3, "eloleg", l.quantity > 0 ? "1" : "2");
-        w.optional(3, "besorszam", l.vtsz);
-        w.amount(3, "menny", l.quantity);
-        if (blank(l.unit))
+        w.text(3, "termeknev", name);
+        if (flagSet(lines.text(lEloleg)))
+            w.raw(3, "eloleg", quantity > 0 ? "1" : "2");
+        w.optional(3, "besorszam", lines.text(lVtsz));
+        w.amount(3, "menny", quantity);
+        const QByteArrayView unit = lines.text(lMert);
+        if (blank(unit))
             w.raw(3, "mertekegys", "Nem megadott");
         else
-            w.text(3, "mertekegys", l.unit);
-        if (flagSet(l.intermediated))
+            w.text(3, "mertekegys", unit);
+        if (flagSet(lines.text(lKozv)))
             w.flag(3, "kozv_szolgaltatas");
         w.amount(3, "nettoar", lineNet);
-        w.amount(3, "nettoegysar", l.unitPrice);
-        if (l.rate > 0) {
-            w.amount(3, "adokulcs", l.rate);
+        w.amount(3, "nettoegysar", lines.real(lEgysar));
+        if (rate > 0) {
+            w.amount(3, "adokulcs", rate);
             w.amount(3, "adoertek", lineVat);
         }
         w.amount(3, "bruttoar", lineGross);
         w.raw(3, "arengedm", "0.00");
         w.close(2, "termek_szolgaltatas_tetelek");
-        netByRate[l.rate] += lineNet;
+        netByRate[rate] += lineNet;
         net += lineNet;
         vat += lineVat;
         gross += lineGross;
-        if (l.margin != 0) {
-            if (l.margin < 1 || l.margin > 4)
+        const qint64 code = lines.integer(lKulonb);
+        if (code != 0) {
+            if (code < 1 || code > 4)
                 throw LeftOut{QStringLiteral("a(z) %1. tételsor különbözeti szabályozás kódja (%2) ismeretlen")
-                                  .arg(l.sor)
-                                  .arg(l.margin)};
-            margin = std::max(margin, l.margin);
+                                  .arg(lines.integer(lSor))
+                                  .arg(code)};
+            margin = std::max(margin, code);
         }
     }
 
-    const QString original = h.value(hEredetiSorszam).toString();
+    const QByteArrayView original = h.text(hEredetiSorszam);
     if (!blank(original)) {
         w.open(2, "modosito_szla");
         w.text(3, "eredeti_sorszam", original);
@@ -572,27 +645,27 @@ void writeDocument(Writer& w, const QSqlQuery& h, const QString& number, const Q
     }
 
     w.open(2, "zaradekok");
-    if (flagSet(h.value(hPenzforgelsz).toString()))
+    if (flagSet(h.text(hPenzforgelsz)))
         w.flag(3, "penzforgelsz");
-    if (flagSet(h.value(hFa).toString()))
+    if (flagSet(h.text(hFa)))
         w.flag(3, "ford_ado");
-    if (flagSet(h.value(hAdomentHiv).toString()))
+    if (flagSet(h.text(hAdomentHiv)))
         w.flag(3, "adoment_hiv");
     if (margin > 0)
         w.raw(3, "kulonb_szer_szab", QByteArray::number(margin));
-    if (flagSet(h.value(hNeta).toString()))
+    if (flagSet(h.text(hNeta)))
         w.flag(3, "neta");
     w.close(2, "zaradekok");
 
     w.open(2, "nem_kotelezo");
-    const QDate due = storedDate(h.value(hFizHatarido));
+    const QDate due = storedDate(h.text(hFizHatarido));
     if (due.isValid())
         w.date(3, "fiz_hatarido", due);
-    w.optional(3, "fiz_mod", h.value(hFizMod).toString());
-    w.optional(3, "penznem", h.value(hPenznem).toString());
-    w.text(3, "szla_forma", h.value(hSzlaForma).toString());
-    w.optional(3, "kibocsato_bankszla", h.value(hKibocsatoBankszla).toString());
-    w.optional(3, "befogado_bankszla", h.value(hBefogadoBankszla).toString());
+    w.optional(3, "fiz_mod", h.text(hFizMod));
+    w.optional(3, "penznem", h.text(hPenznem));
+    w.text(3, "szla_forma", h.text(hSzlaForma));
+    w.optional(3, "kibocsato_bankszla", h.text(hKibocsatoBankszla));
+    w.optional(3, "befogado_bankszla", h.text(hBefogadoBankszla));
     w.close(2, "nem_kotelezo");
 
     w.open(2, "osszesites");
@@ -621,6 +694,18 @@ QString fileError(const QString& path, const QString& why) {
 
 } // namespace
 
+QByteArray auditAmount(double value) {
+    QByteArray out;
+    appendCents(out, std::nearbyint(value * 100));
+    return out;
+}
+
+QByteArray auditText(const QString& value, int maxLength) {
+    QByteArray out;
+    appendEscaped(out, value.toUtf8(), maxLength);
+    return out;
+}
+
 AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, const QString& path,
                                 const QDate& today, const AuditProgress& progress) {
     AuditExportResult result;
@@ -635,63 +720,40 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
     if (!body.open())
         throw AuditError(fileError(path, body.errorString()));
 
-    QSqlQuery h = db.select(auditHeaderQuery(selection));
-    QSqlQuery lq = db.select(QStringLiteral(
-                                 "SELECT szla_sor.szla, szla_sor.eloleg, szla_sor.sor, szla_sor.cikkszam_nev, "
-                                 "szla_sor.vtsz, szla_sor.db, szla_sor.mert, szla_sor.egysar, szla_sor.afakulcs, "
-                                 "szla_sor.kozv_szolgaltatas, szla_sor.kulonb_szer_szab, szla_sor.netto%1%2 "
-                                 "ORDER BY szla_sor.szla, szla_sor.sor")
-                                 .arg(QLatin1String(kLineFrom), selection.condition()));
-    bool lineAhead = lq.next();
+    RowReader h(db, auditHeaderQuery(selection));
+    RowReader lines(db, lineQuery(selection));
+    bool lineAhead = lines.next();
 
     QByteArray out;
-    out.reserve(1 << 20);
-    QByteArray doc;
+    out.reserve(2 << 20);
     QString firstNumber, lastNumber;
     QDate firstDate, lastDate;
-    std::vector<Line> lines;
     int done = 0;
     const auto flush = [&](bool always) {
         if (out.size() < (1 << 20) && !always)
             return;
         if (body.write(out) != out.size())
             throw AuditError(fileError(path, body.errorString()));
-        out.clear();
+        out.resize(0); // keeps the buffer's capacity
     };
 
     while (h.next()) {
-        const qint64 key = h.value(hSzla).toLongLong();
-        lines.clear();
-        while (lineAhead && lq.value(0).toLongLong() < key)
-            lineAhead = lq.next();
-        while (lineAhead && lq.value(0).toLongLong() == key) {
-            Line l;
-            l.eloleg = lq.value(1).toString();
-            l.sor = lq.value(2).toLongLong();
-            l.name = lq.value(3).toString();
-            l.vtsz = lq.value(4).toString();
-            l.quantity = lq.value(5).toDouble();
-            l.unit = lq.value(6).toString();
-            l.unitPrice = lq.value(7).toDouble();
-            l.rate = lq.value(8).toDouble();
-            l.intermediated = lq.value(9).toString();
-            l.margin = lq.value(10).toInt();
-            l.net = lq.value(11).toDouble();
-            lines.push_back(std::move(l));
-            lineAhead = lq.next();
-        }
+        const qint64 key = h.integer(hSzla);
+        while (lineAhead && lines.integer(lSzla) < key)
+            lineAhead = lines.next();
 
-        const QString kind = h.value(hPrntip).toString().trimmed();
-        const QDate issued = storedDate(h.value(hSzladatum));
-        const QString number = DocNumberText(h.value(hSzlaszam).toLongLong(), kind.isEmpty() ? QChar() : kind.at(0),
-                                             h.value(hSzlabetu).toString(), issued);
-        doc.clear();
+        const QByteArrayView kind = trimmed(h.text(hPrntip));
+        const QDate issued = storedDate(h.text(hSzladatum));
+        const QString number = DocNumberText(h.integer(hSzlaszam), kind.isEmpty() ? QChar() : QChar(kind[0]),
+                                             str(h.text(hSzlabetu)), issued);
+        // Written straight into the buffer, and taken back when the
+        // document turns out to be one the schema cannot express.
+        const qsizetype mark = out.size();
         try {
             if (!issued.isValid())
                 throw LeftOut{QStringLiteral("üres vagy hibás a kiállítás dátuma")};
-            Writer w(doc);
-            writeDocument(w, h, number, issued, lines);
-            out += doc;
+            Writer w(out);
+            writeDocument(w, h, key, number, issued, lines, lineAhead);
             if (result.written == 0) {
                 firstNumber = number;
                 firstDate = lastDate = issued;
@@ -702,14 +764,13 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
             ++result.written;
             flush(false);
         } catch (const LeftOut& e) {
+            out.resize(mark);
             result.leftOut << QStringLiteral("%1 (gépi kód %2): %3").arg(number).arg(key).arg(e.reason);
         }
         ++done;
         if (progress)
             progress(done, std::max(done, result.selected));
     }
-    if (h.lastError().isValid())
-        throw DbError(h.lastError().text());
     flush(true);
     if (result.written == 0) {
         QString text = QStringLiteral("Nincs exportálható bizonylat a kiválasztásban (%1); a fájl nem készült el.")
@@ -731,14 +792,14 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
     w.raw(1, "export_szla_db", QByteArray::number(result.written));
     w.date(1, "kezdo_ido", firstDate);
     w.date(1, "zaro_ido", lastDate);
-    w.text(1, "kezdo_szla_szam", firstNumber);
-    w.text(1, "zaro_szla_szam", lastNumber);
+    w.text(1, "kezdo_szla_szam", firstNumber.toUtf8());
+    w.text(1, "zaro_szla_szam", lastNumber.toUtf8());
     file.write(head);
     body.seek(0);
     QByteArray chunk;
     while (!body.atEnd()) {
         chunk = body.read(4 << 20);
-        if (chunk.isEmpty() && !body.atEnd())
+        if (chunk.isEmpty())
             throw AuditError(fileError(path, body.errorString()));
         if (file.write(chunk) != chunk.size())
             break; // the save file reports it at commit
