@@ -706,34 +706,80 @@ QByteArray auditText(const QString& value, int maxLength) {
     return out;
 }
 
-AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, const QString& path,
-                                const QDate& today, const AuditProgress& progress) {
-    AuditExportResult result;
-    result.selected = auditDocumentCount(db, selection);
+namespace {
 
-    // The documents go into a scratch file next to the target first: the
-    // head of the file counts and dates the documents actually written,
-    // which is known only at the end. The target is replaced only when the
-    // whole file is complete.
-    const QString folder = QFileInfo(path).absolutePath();
-    QTemporaryFile body(QDir(folder).filePath(QStringLiteral(".audit-XXXXXX.tmp")));
-    if (!body.open())
-        throw AuditError(fileError(path, body.errorString()));
+// What the head of the file says about the documents in it.
+struct Summary {
+    int count = 0;
+    QString firstNumber; // of the lowest key
+    QString lastNumber;  // of the highest key
+    QDate firstDate;     // the earliest issue date
+    QDate lastDate;      // the latest issue date
+    bool operator==(const Summary&) const = default;
+};
 
+QString numberOf(const RowReader& r, int number, int kind, int prefix, const QDate& issued) {
+    const QByteArrayView k = trimmed(r.text(kind));
+    return DocNumberText(r.integer(number), k.isEmpty() ? QChar() : QChar(k[0]), str(r.text(prefix)), issued);
+}
+
+// The summary of the selection as it will be when every document can be
+// written.
+Summary expectedSummary(Database& db, const AuditSelection& selection, int count) {
+    Summary s;
+    s.count = count;
+    if (count == 0)
+        return s;
+    for (const bool last : {false, true}) {
+        RowReader r(db, QStringLiteral("SELECT szla.szlaszam, szla.prntip, szla.szlabetu, szla.dat_kiadva FROM szla "
+                                       "WHERE %1 ORDER BY szla.szla%2 LIMIT 1")
+                            .arg(selection.condition(), last ? QStringLiteral(" DESC") : QString()));
+        if (r.next())
+            (last ? s.lastNumber : s.firstNumber) = numberOf(r, 0, 1, 2, storedDate(r.text(3)));
+    }
+    RowReader r(db, QStringLiteral("SELECT MIN(szla.dat_kiadva), MAX(szla.dat_kiadva) FROM szla WHERE %1")
+                        .arg(selection.condition()));
+    if (r.next()) {
+        s.firstDate = storedDate(r.text(0));
+        s.lastDate = storedDate(r.text(1));
+    }
+    return s;
+}
+
+QByteArray headText(const QDate& today, const Summary& s) {
+    QByteArray head;
+    head += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    head += "<szamlak xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+            "xmlns='http://schemas.nav.gov.hu/2013/szamla'>\r\n";
+    Writer w(head);
+    w.date(1, "export_datuma", today);
+    w.raw(1, "export_szla_db", QByteArray::number(s.count));
+    w.date(1, "kezdo_ido", s.firstDate);
+    w.date(1, "zaro_ido", s.lastDate);
+    w.text(1, "kezdo_szla_szam", s.firstNumber.toUtf8());
+    w.text(1, "zaro_szla_szam", s.lastNumber.toUtf8());
+    return head;
+}
+
+// Writes every document of the selection the schema can express into the
+// device, names the others in result.leftOut, and returns the summary of
+// what was written.
+Summary writeDocuments(Database& db, const AuditSelection& selection, QIODevice& device, const QString& path,
+                       AuditExportResult& result, const AuditProgress& progress) {
+    result.leftOut.clear();
     RowReader h(db, auditHeaderQuery(selection));
     RowReader lines(db, lineQuery(selection));
     bool lineAhead = lines.next();
 
     QByteArray out;
     out.reserve(2 << 20);
-    QString firstNumber, lastNumber;
-    QDate firstDate, lastDate;
+    Summary s;
     int done = 0;
     const auto flush = [&](bool always) {
         if (out.size() < (1 << 20) && !always)
             return;
-        if (body.write(out) != out.size())
-            throw AuditError(fileError(path, body.errorString()));
+        if (device.write(out) != out.size())
+            throw AuditError(fileError(path, device.errorString()));
         out.resize(0); // keeps the buffer's capacity
     };
 
@@ -742,10 +788,8 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
         while (lineAhead && lines.integer(lSzla) < key)
             lineAhead = lines.next();
 
-        const QByteArrayView kind = trimmed(h.text(hPrntip));
         const QDate issued = storedDate(h.text(hSzladatum));
-        const QString number = DocNumberText(h.integer(hSzlaszam), kind.isEmpty() ? QChar() : QChar(kind[0]),
-                                             str(h.text(hSzlabetu)), issued);
+        const QString number = numberOf(h, hSzlaszam, hPrntip, hSzlabetu, issued);
         // Written straight into the buffer, and taken back when the
         // document turns out to be one the schema cannot express.
         const qsizetype mark = out.size();
@@ -754,14 +798,14 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
                 throw LeftOut{QStringLiteral("üres vagy hibás a kiállítás dátuma")};
             Writer w(out);
             writeDocument(w, h, key, number, issued, lines, lineAhead);
-            if (result.written == 0) {
-                firstNumber = number;
-                firstDate = lastDate = issued;
+            if (s.count == 0) {
+                s.firstNumber = number;
+                s.firstDate = s.lastDate = issued;
             }
-            lastNumber = number;
-            firstDate = std::min(firstDate, issued);
-            lastDate = std::max(lastDate, issued);
-            ++result.written;
+            s.lastNumber = number;
+            s.firstDate = std::min(s.firstDate, issued);
+            s.lastDate = std::max(s.lastDate, issued);
+            ++s.count;
             flush(false);
         } catch (const LeftOut& e) {
             out.resize(mark);
@@ -772,29 +816,59 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
             progress(done, std::max(done, result.selected));
     }
     flush(true);
-    if (result.written == 0) {
+    return s;
+}
+
+} // namespace
+
+AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, const QString& path,
+                                const QDate& today, const AuditProgress& progress) {
+    AuditExportResult result;
+    result.selected = auditDocumentCount(db, selection);
+    const auto nothing = [&] {
         QString text = QStringLiteral("Nincs exportálható bizonylat a kiválasztásban (%1); a fájl nem készült el.")
                            .arg(selection.caption());
         if (!result.leftOut.isEmpty())
             text += QLatin1Char('\n') + auditLeftOutMessage(result);
-        throw AuditError(text);
+        return AuditError(text);
+    };
+    if (result.selected == 0)
+        throw nothing();
+
+    // The head counts and dates the documents in the file. It is written
+    // first as the selection promises it, and the documents after it; the
+    // target is replaced only when the whole file is complete.
+    const Summary expected = expectedSummary(db, selection, result.selected);
+    {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw AuditError(fileError(path, file.errorString()));
+        file.write(headText(today, expected));
+        const Summary written = writeDocuments(db, selection, file, path, result, progress);
+        if (written == expected && result.leftOut.isEmpty()) {
+            file.write("</szamlak>\r\n");
+            if (!file.commit())
+                throw AuditError(fileError(path, file.errorString()));
+            result.written = written.count;
+            return result;
+        }
+        file.cancelWriting();
     }
 
+    // Documents were left out (or the folder changed while it was read): the
+    // documents go into a scratch file next to the target first, and the
+    // file is put together from the head of what was written and them.
+    QTemporaryFile body(QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".audit-XXXXXX.tmp")));
+    if (!body.open())
+        throw AuditError(fileError(path, body.errorString()));
+    const Summary written = writeDocuments(db, selection, body, path, result, progress);
+    result.written = written.count;
+    if (written.count == 0)
+        throw nothing();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw AuditError(fileError(path, file.errorString()));
-    QByteArray head;
-    head += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
-    head += "<szamlak xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
-            "xmlns='http://schemas.nav.gov.hu/2013/szamla'>\r\n";
-    Writer w(head);
-    w.date(1, "export_datuma", today);
-    w.raw(1, "export_szla_db", QByteArray::number(result.written));
-    w.date(1, "kezdo_ido", firstDate);
-    w.date(1, "zaro_ido", lastDate);
-    w.text(1, "kezdo_szla_szam", firstNumber.toUtf8());
-    w.text(1, "zaro_szla_szam", lastNumber.toUtf8());
-    file.write(head);
+    file.write(headText(today, written));
     body.seek(0);
     QByteArray chunk;
     while (!body.atEnd()) {

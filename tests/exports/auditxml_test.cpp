@@ -150,6 +150,7 @@ private Q_SLOTS:
         QVERIFY(bytes.contains("    <szamlakibocsato>\r\n      <adoszam>12345678-2-43</adoszam>\r\n"));
         QVERIFY(bytes.contains(QStringLiteral("Őrült Űrhajó Ω Kft.").toUtf8()));
         QVERIFY(bytes.contains(special.toUtf8()));
+        QVERIFY(bytes.contains(QByteArray(97, 'N') + QStringLiteral("ő").toUtf8() + "&lt;&amp;</nev>\r\n"));
 
         AuditFile x(path);
         QVERIFY(x.isOpen());
