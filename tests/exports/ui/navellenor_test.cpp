@@ -63,6 +63,31 @@ private Q_SLOTS:
         ui::auditExportHooks() = {};
     }
 
+    // The grid reads windows of rows on demand: every row, wherever it
+    // lies, shows the query's own values.
+    void gridReadsRowsOnDemand() {
+        AuditFixture f;
+        const QString select = QStringLiteral("SELECT rowid AS r, irsz, varos FROM irsz ORDER BY rowid");
+        QVariantList expected;
+        {
+            QSqlQuery q = f.db().select(select);
+            while (q.next())
+                expected << q.value(0);
+        }
+        QVERIFY(expected.size() > 3 * ui::QueryGridModel::kWindow);
+        ui::QueryGridModel model(f.db());
+        model.setQuery(select);
+        QCOMPARE(model.rowCount(), int(expected.size()));
+        QCOMPARE(model.fieldNames(), (QStringList{"r", "irsz", "varos"}));
+        const int last = int(expected.size()) - 1;
+        for (int row : {0, ui::QueryGridModel::kWindow - 1, ui::QueryGridModel::kWindow, last, 1, last - 250, 0})
+            QCOMPARE(model.index(row, 0).data(), expected.at(row));
+        QVERIFY(!model.index(last + 1, 0).data().isValid());
+        model.setQuery(QString());
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.columnCount(), 0);
+    }
+
     void windowShowsAndExports() {
         AuditFixture f;
         const qint64 c = f.customer(QStringLiteral("Vevő & Társa Kft."));
