@@ -8,14 +8,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSqlRecord>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <vector>
 
 namespace orvix {
 
