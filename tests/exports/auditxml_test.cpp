@@ -395,6 +395,18 @@ private Q_SLOTS:
         f.db().execSql(QStringLiteral("DELETE FROM szla_sor WHERE szla=?"), {key});
         QVERIFY(refused(AuditSelection::period(kDay, kDay), QStringLiteral("nincs tételsora")));
         QCOMPARE(readAll(path), QByteArray("old"));
+        // A file that cannot be written is reported, not passed over.
+        f.db().execSql(QStringLiteral("INSERT INTO szla_sor (szla, sor, cikkszam_nev, db, netto, afakulcs) "
+                                      "VALUES (?, 1, 'Áru', 1, 100, 27)"),
+                       {key});
+        bool reported = false;
+        try {
+            writeAuditXml(f.db(), AuditSelection::period(kDay, kDay), m_out.filePath(QStringLiteral("nincs/nav.xml")),
+                          kDay);
+        } catch (const AuditError& e) {
+            reported = e.text().startsWith(QStringLiteral("A fájl nem írható"));
+        }
+        QVERIFY(reported);
         QCOMPARE(QDir(m_out.path()).entryList({QStringLiteral(".audit-*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 
