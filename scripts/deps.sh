@@ -7,7 +7,7 @@ orvix_packages=(
   libqt6sql6-sqlite libsqlite3-dev libgl-dev
   pxlib-dev libxlsxwriter-dev libcurl4-openssl-dev
   fonts-dejavu-core
-  libxml2-utils poppler-utils xvfb xauth python3-aiosmtpd unzip
+  libxml2-utils libxml2-dev poppler-utils xvfb xauth python3-aiosmtpd unzip
   sqlite3 python3
 )
 

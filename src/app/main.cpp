@@ -5,6 +5,7 @@
 #include "core/ui/ScreenTexts.h"
 #include "core/ui/WheelAsArrowKeys.h"
 #include "core/ui/WindowSupport.h"
+#include "exports/ui/AuditWindows.h"
 #include "invoicing/ui/Tfrm_Main.h"
 #include "printing/ui/PrintWindows.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     orvix::ui::installFocusPainter();
 
     orvix::ui::installDocumentPrinting();
+    orvix::ui::installAuditExport();
     orvix::QtDialogs dialogs(nullptr);
     orvix::Tfrm_Main window(dialogs, QApplication::applicationDirPath());
     orvix::ui::installCashBook(window);

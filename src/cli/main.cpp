@@ -1,6 +1,7 @@
 #include "cash/CashCommands.h"
 #include "core/CoreCommands.h"
 #include "core/ExportCommands.h"
+#include "exports/AuditCommands.h"
 #include "invoicing/DocumentCommands.h"
 #include "invoicing/PostingCommands.h"
 #include "invoicing/RegisterCommands.h"
@@ -22,6 +23,6 @@ int main(int argc, char** argv) {
     return orvix::cli::endCommandLine(
         orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
                                     &orvix::postingCommands(), &orvix::registerCommands(), &orvix::printCommands(),
-                                    &orvix::cashCommands(), &orvix::exportCommands()},
+                                    &orvix::cashCommands(), &orvix::exportCommands(), &orvix::auditCommands()},
                                    QCoreApplication::arguments()));
 }

@@ -1,6 +1,7 @@
 #include "invoicing/ui/Tfrm_Main.h"
 
 #include "invoicing/ui/EditorEntry.h"
+#include "invoicing/ui/ExportHooks.h"
 #include "invoicing/ui/PrintHooks.h"
 #include "masters/CodeTables.h"
 #include "masters/Customers.h"
@@ -419,6 +420,12 @@ void Tfrm_Main::installInvoicingHandlers() {
                 return;
             ui::documentPrintHooks().sendCopy(this, *m_db, key.toLongLong(), [this](qint64 doc) { RefreshRegister(doc); });
         });
+    // The tax authority's audit export, when the program installed it.
+    const ui::AuditExportHooks& audit = ui::auditExportHooks();
+    if (audit.byPeriod)
+        handle("aNav1", OnAllLists, [this](int) { ui::auditExportHooks().byPeriod(this, *m_db, m_dialogs); });
+    if (audit.byNumbers)
+        handle("aNav2", OnAllLists, [this](int) { ui::auditExportHooks().byNumbers(this, *m_db, m_dialogs); });
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
         if (!code.isValid())

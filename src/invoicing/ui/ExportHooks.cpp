@@ -1,0 +1,10 @@
+#include "invoicing/ui/ExportHooks.h"
+
+namespace orvix::ui {
+
+AuditExportHooks& auditExportHooks() {
+    static AuditExportHooks hooks;
+    return hooks;
+}
+
+} // namespace orvix::ui
