@@ -8,6 +8,7 @@ orvix_packages=(
   fonts-dejavu-core
   libxml2-utils poppler-utils xvfb xauth
   sqlite3 python3
+  pxlib-dev
 )
 
 orvix_install_deps() {
