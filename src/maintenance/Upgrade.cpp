@@ -310,10 +310,15 @@ void documentFields(Change& c) {
                                   "GROUP BY szla_sor.szla);")
                        .arg(QLatin1String(b[0]), QLatin1String(b[1])));
     }
-    addSetWhere(c, "szla", "tbankszamla",
-                {q("UPDATE szla SET tbankszamla=(SELECT bankszamla FROM vat WHERE vat.vat=szla.vat);")});
+    // The bank account of the document's currency; a folder whose documents
+    // have no currency yet gets it (HUF) two steps later, and the account then.
+    const QString bankAccount = q("UPDATE szla SET tbankszamla=(SELECT bankszamla FROM vat WHERE vat.vat=szla.vat);");
+    const bool currencyLater = !c.db().hasField(QStringLiteral("szla"), QStringLiteral("vat"));
+    addSetWhere(c, "szla", "tbankszamla", currencyLater ? QStringList() : QStringList{bankAccount});
     addSet(c, "szla", "ugyfel_cim", q("-1"));
     addSet(c, "szla", "vat", q("'HUF'"));
+    if (currencyLater && c.db().hasField(QStringLiteral("szla"), QStringLiteral("vat")))
+        c.exec(bankAccount);
     addSet(c, "szla", "afas", q("'I'"));
     addSet(c, "szla", "arfolyam", q("1"));
     addOnly(c, "szla", "felhasznalo");
