@@ -169,10 +169,6 @@ QVariant readValue(PxTable& table, char* record, const Column& c) {
     }
 }
 
-QString quoted(const QString& name) {
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
 // Creates the table in its old layout and copies every row. Returns the row count.
 int copyTable(Database& db, const QString& path, const data::TableDef& def, ParadoxImportResult& result) {
     PxTable table(path);
@@ -209,8 +205,8 @@ int copyTable(Database& db, const QString& path, const data::TableDef& def, Para
     QStringList defs, names, marks;
     bool autoinc = false;
     for (const Column& c : ordered) {
-        defs << quoted(c.name) + QLatin1Char(' ') + c.declaration;
-        names << quoted(c.name);
+        defs << c.name + QLatin1Char(' ') + c.declaration;
+        names << c.name;
         marks << QStringLiteral("?");
         autoinc = autoinc || c.declaration.contains(QLatin1String("AUTOINCREMENT"));
     }

@@ -74,7 +74,9 @@ void restructureField(Database& db, const QString& table, const QString& field, 
     for (QString& d : defs) {
         const QString name = definedName(d);
         if (name.compare(field, Qt::CaseInsensitive) == 0) {
-            d = quoted(name) + QLatin1Char(' ') + declaration;
+            // Written bare, as the catalogue writes its names: the engine's
+            // field reading recognises an autoincrement key by it.
+            d = name + QLatin1Char(' ') + declaration;
             found = true;
         }
     }

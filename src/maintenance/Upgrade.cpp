@@ -445,11 +445,36 @@ void completeLayout(Change& c) {
     }
 }
 
+// The fields the data fixes of the version change read from, which no step
+// adds: a folder that lacks one (a table brought over from an even older
+// program) gets it empty first, so that the fixes run.
+void addSourceFields(Change& c) {
+    c.begin(QStringLiteral("Alapmezők"));
+    const struct {
+        const char* table;
+        std::initializer_list<const char*> fields;
+    } sources[] = {
+        {"tulajdonos", {"tulajdonos", "irsz", "varos", "cim", "adoszam", "kozadoszam", "vallig"}},
+        {"beallit", {"egyeni"}},
+        {"ugyfel", {"ugyfel", "kozadoszam"}},
+        {"cikkszam", {"cikkszam", "eloleg"}},
+        {"fiztip", {"fiztip", "fiztip_nev"}},
+        {"prntip", {"prntip", "prntip_nev"}},
+        {"szla", {"szla", "ugyfel", "fiztip", "fizetve", "brutto"}},
+        {"szla_sor", {"szla", "cikkszam", "netto0", "afa0", "netto12", "afa12", "netto25", "afa25"}},
+    };
+    for (const auto& s : sources)
+        if (c.hasTable(s.table))
+            for (const char* f : s.fields)
+                c.add(s.table, f);
+}
+
 } // namespace
 
 void upgradeSchema(Database& db, Reporter& reporter) {
     Change c(db, reporter);
     reporter.status(QStringLiteral("Táblák létrehozása"));
+    addSourceFields(c);
     widenFields(c);
     createMissingTables(c);
     reporter.status(QStringLiteral("Mezők ellenőrzése, létrehozása"));
