@@ -63,7 +63,8 @@ public:
             m_reporter.step(QStringLiteral("%1: %2").arg(m_step, statement.simplified()));
             return rows;
         } catch (const DbError& e) {
-            throw MaintenanceError(m_step, e.text() + QStringLiteral("\n") + statement.simplified());
+            // The engine's text names the statement already.
+            throw MaintenanceError(m_step, e.text());
         }
     }
 
