@@ -64,24 +64,32 @@ QStringList columnDefinitions(const QString& createSql) {
 }
 
 void restructureField(Database& db, const QString& table, const QString& field, const QString& declaration) {
+    restructureFields(db, table, {{field, declaration}});
+}
+
+void restructureFields(Database& db, const QString& table, const QMap<QString, QString>& declarations) {
     Database::Transaction tr(db);
     const QString createSql = db.queryText(
         QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"), QString(), {table});
     if (createSql.isEmpty())
         throw DbError(QStringLiteral("A(z) %1 tábla nem létezik.").arg(table));
     QStringList defs = columnDefinitions(createSql);
-    bool found = false;
+    int found = 0;
     for (QString& d : defs) {
         const QString name = definedName(d);
-        if (name.compare(field, Qt::CaseInsensitive) == 0) {
+        for (auto it = declarations.cbegin(); it != declarations.cend(); ++it) {
+            if (name.compare(it.key(), Qt::CaseInsensitive) != 0)
+                continue;
+            const QString& declaration = it.value();
             // Written bare, as the catalogue writes its names: the engine's
             // field reading recognises an autoincrement key by it.
             d = name + QLatin1Char(' ') + declaration;
-            found = true;
+            ++found;
         }
     }
-    if (!found)
-        throw DbError(QStringLiteral("A(z) %1 táblában nincs %2 mező.").arg(table, field));
+    if (found != declarations.size())
+        throw DbError(QStringLiteral("A(z) %1 táblában nincs %2 mező.")
+                          .arg(table, QStringList(declarations.keys()).join(QStringLiteral(", "))));
 
     const QStringList columns = db.fieldNames(table);
     QStringList quotedColumns;

@@ -5,6 +5,7 @@
 // table's indexes are kept.
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 namespace orvix {
@@ -17,6 +18,8 @@ namespace orvix::maintenance {
 // HU", "FLOAT" ...). Runs inside the caller's transaction when there is one,
 // otherwise in one of its own. Throws DbError.
 void restructureField(Database& db, const QString& table, const QString& field, const QString& declaration);
+// Several fields of one table in one rebuild: field name -> declaration.
+void restructureFields(Database& db, const QString& table, const QMap<QString, QString>& declarations);
 
 // The column definitions of a CREATE TABLE statement, split at the commas
 // outside parentheses ("a CHAR(5) COLLATE HU", "PRIMARY KEY (a, b)").

@@ -6,6 +6,7 @@
 #include "maintenance/Session.h"
 
 #include <QHash>
+#include <QMap>
 #include <QSqlQuery>
 
 namespace orvix::maintenance {
@@ -84,16 +85,29 @@ public:
         }
     }
 
-    // Gives a field the catalogue's declaration by rebuilding its table.
+    // Gives a field the catalogue's declaration. The table is rebuilt once,
+    // for all its fields together, when the steps are through (applyRebuilds).
     void restructure(const char* table, const char* field) {
         const data::TableDef* t = data::findTable(QLatin1String(table));
         const data::FieldDef* f = t ? t->field(QLatin1String(field)) : nullptr;
-        try {
-            restructureField(m_db, QLatin1String(table), QLatin1String(field), data::declaredType(*f));
-        } catch (const DbError& e) {
-            throw MaintenanceError(m_step, e.text());
+        if (!f)
+            throw MaintenanceError(m_step, QStringLiteral("Ismeretlen mező: %1.%2").arg(table, field));
+        m_rebuilds[QLatin1String(table)].insert(QLatin1String(field), data::declaredType(*f));
+        m_rebuildSteps[QLatin1String(table)] << m_step;
+    }
+    void applyRebuilds() {
+        for (auto it = m_rebuilds.cbegin(); it != m_rebuilds.cend(); ++it) {
+            m_step = m_rebuildSteps.value(it.key()).join(QStringLiteral(", "));
+            try {
+                restructureFields(m_db, it.key(), it.value());
+            } catch (const DbError& e) {
+                throw MaintenanceError(m_step, e.text());
+            }
+            for (auto f = it.value().cbegin(); f != it.value().cend(); ++f)
+                m_reporter.step(QStringLiteral("%1: %2.%3 -> %4").arg(m_step, it.key(), f.key(), f.value()));
         }
-        m_reporter.step(QStringLiteral("%1: %2.%3 -> %4").arg(m_step, table, field, data::declaredType(*f)));
+        m_rebuilds.clear();
+        m_rebuildSteps.clear();
     }
 
     // A text field narrower than `below` characters (a text field without
@@ -115,6 +129,8 @@ private:
     QString m_step;
     int m_progress = 0;
     QHash<QString, QStringList> m_lists;
+    QMap<QString, QMap<QString, QString>> m_rebuilds;
+    QMap<QString, QStringList> m_rebuildSteps;
 };
 
 QString q(const char* text) {
@@ -495,6 +511,7 @@ void upgradeSchema(Database& db, Reporter& reporter) {
     customerFields(c);
     documentFields(c);
     laterScripts(c);
+    c.applyRebuilds();
     completeLayout(c);
 }
 
