@@ -657,9 +657,9 @@ QString Database::integrityCheck() {
     return lines.join(QLatin1Char('\n'));
 }
 
-Database::Transaction::Transaction(Database& db) : m_db(db), m_level(db.m_txDepth) {
+Database::Transaction::Transaction(Database& db, Lock lock) : m_db(db), m_level(db.m_txDepth) {
     if (m_level == 0)
-        m_db.execSql(QStringLiteral("BEGIN IMMEDIATE"));
+        m_db.execSql(lock == Lock::Exclusive ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN IMMEDIATE"));
     else
         m_db.execSql(QStringLiteral("SAVEPOINT orvix_sp%1").arg(m_level));
     ++m_db.m_txDepth;

@@ -133,7 +133,11 @@ public:
     // itself can also run inside a larger batch.
     class Transaction {
     public:
-        explicit Transaction(Database& db);
+        enum class Lock { Immediate, Exclusive };
+        // Exclusive also keeps readers out until the end (schema changes of
+        // the maintenance tool); it fails at once when another connection
+        // holds the file.
+        explicit Transaction(Database& db, Lock lock = Lock::Immediate);
         ~Transaction();
         Transaction(const Transaction&) = delete;
         Transaction& operator=(const Transaction&) = delete;
