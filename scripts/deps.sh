@@ -9,7 +9,6 @@ orvix_packages=(
   fonts-dejavu-core
   libxml2-utils libxml2-dev poppler-utils xvfb xauth python3-aiosmtpd unzip
   sqlite3 python3
-  pxlib-dev
 )
 
 orvix_install_deps() {
