@@ -6,7 +6,9 @@
 #include "core/Settings.h"
 #include "data/Indexes.h"
 #include "invoicing/Documents.h"
+#include "invoicing/Payments.h"
 #include "invoicing/Posting.h"
+#include "core/TextUtil.h"
 
 #include <QSqlQuery>
 
@@ -20,6 +22,11 @@ const QString kPost = QStringLiteral("post");
 const QString kCancel = QStringLiteral("cancel");
 const QString kCreditNote = QStringLiteral("credit-note");
 const QString kUserOption = QStringLiteral("--user");
+const QString kPay = QStringLiteral("pay");
+const QString kPayCustomer = QStringLiteral("pay-customer");
+const QString kDateOption = QStringLiteral("--date");
+const QString kVoucherOption = QStringLiteral("--voucher");
+const QString kDeskOption = QStringLiteral("--desk");
 
 // Messages go to the error output; the confirmation of a cancel is given by
 // running the command; anything else the logic would ask is a refusal.
@@ -195,6 +202,86 @@ int runCreditNote(const Arguments& parsed) {
     return Failed;
 }
 
+int runPay(const Arguments& parsed) {
+    if (const auto error = positionalArguments(
+            parsed, 2, QStringLiteral("a(z) pay parancs egy adatmappát és egy bizonylat gépi kódját várja (DIR KEY).")))
+        return badArguments(kPay, *error);
+    const QString folder = parsed.positional.at(0);
+    const std::optional<qint64> key = positiveKey(parsed.positional.at(1));
+    if (!key)
+        return badArguments(kPay, QStringLiteral("a bizonylat gépi kódja pozitív egész szám, nem \"%1\".")
+                                      .arg(parsed.positional.at(1)));
+    QDate date = QDate::currentDate();
+    if (parsed.has(kDateOption)) {
+        date = parseDate(parsed.value(kDateOption));
+        if (!date.isValid())
+            return badArguments(kPay, QStringLiteral("érvénytelen dátum: \"%1\".").arg(parsed.value(kDateOption)));
+    }
+    const QString voucher = parsed.has(kVoucherOption) ? parsed.value(kVoucherOption) : QString();
+    if (voucher.size() > 25)
+        return badArguments(kPay, QStringLiteral("a bizonylat hivatkozása legfeljebb 25 karakter lehet."));
+    Database db(QStringLiteral("cli-pay"));
+    try {
+        openFolder(db, folder);
+        CommandDialogs dialogs;
+        if (!PayDocument(db, dialogs, *key, date, voucher))
+            return Failed;
+        print(documentLine(db, *key) + QStringLiteral(" kifizetve"));
+        return Success;
+    } catch (const DocumentError& e) {
+        printError(e.text());
+    } catch (const DbError& e) {
+        printError(e.text());
+    }
+    return Failed;
+}
+
+int runPayCustomer(const Arguments& parsed) {
+    if (const auto error = positionalArguments(
+            parsed, 3,
+            QStringLiteral("a(z) pay-customer parancs egy adatmappát, egy ügyfélkódot és egy összeget vár "
+                           "(DIR CUSTOMER AMOUNT).")))
+        return badArguments(kPayCustomer, *error);
+    const QString folder = parsed.positional.at(0);
+    const std::optional<qint64> customer = positiveKey(parsed.positional.at(1));
+    if (!customer)
+        return badArguments(kPayCustomer, QStringLiteral("az ügyfélkód pozitív egész szám, nem \"%1\".")
+                                              .arg(parsed.positional.at(1)));
+    const std::optional<double> amount = tryParseNumber(parsed.positional.at(2));
+    if (!amount || !(*amount > 0))
+        return badArguments(kPayCustomer, QStringLiteral("az összeg pozitív szám, nem \"%1\".")
+                                              .arg(parsed.positional.at(2)));
+    if (!parsed.has(kDeskOption))
+        return badArguments(kPayCustomer, QStringLiteral("a pénztár (--desk N) megadása kötelező."));
+    const std::optional<qint64> desk = positiveKey(parsed.value(kDeskOption));
+    if (!desk)
+        return badArguments(kPayCustomer, QStringLiteral("a pénztár kódja pozitív egész szám, nem \"%1\".")
+                                              .arg(parsed.value(kDeskOption)));
+    Database db(QStringLiteral("cli-pay-customer"));
+    try {
+        openFolder(db, folder);
+        if (!db.queryValue(QStringLiteral("SELECT cassak FROM cassak WHERE cassak=?;"), {*desk}).isValid()) {
+            printError(QStringLiteral("Nem létező pénztár: %1").arg(*desk));
+            return Failed;
+        }
+        CommandDialogs dialogs;
+        const CombinedPaymentResult result = PayCustomer(db, dialogs, *customer, *amount, desk);
+        if (!result.done)
+            return Failed;
+        print(QStringLiteral("%1 kifizetve: %2 teljesen, részben: %3, pénztár: %4")
+                  .arg(*customer)
+                  .arg(result.paidInFull)
+                  .arg(result.partlyPaid ? QString::number(*result.partlyPaid) : QStringLiteral("-"))
+                  .arg(result.cashEntry));
+        return Success;
+    } catch (const DocumentError& e) {
+        printError(e.text());
+    } catch (const DbError& e) {
+        printError(e.text());
+    }
+    return Failed;
+}
+
 } // namespace
 
 const cli::CommandTable& postingCommands() {
@@ -242,6 +329,28 @@ const cli::CommandTable& postingCommands() {
                   "Kilépési kódok: 0 siker, 1 nem készült jóváíró számla, 2 hibás parancssor.")),
          {{kUserOption}, {}, {}},
          runCreditNote},
+        {kPay,
+         QStringLiteral("DIR KEY"),
+         QStringLiteral("bizonylat kifizetése"),
+         QStringLiteral("Használat: Orvix_Szamla_Cli pay DIR KEY [--date DATE] [--voucher TEXT]\n\n"
+                        "Kifizeti a DIR adatmappa KEY gépi kódú bizonylatát, mint a \"Kifizet\" gomb: a\n"
+                        "hátralék a fizetési mód pénztárába kerül, a bizonylat fizetett lesz a DATE\n"
+                        "napon (alapértelmezés: ma), TEXT a fizetés bizonylata (legfeljebb 25 karakter).\n"
+                        "Vagy minden megtörténik, vagy semmi.\n\n"
+                        "Kilépési kódok: 0 siker, 1 nem fizethető (semmi nem változott), 2 hibás parancssor.\n"),
+         {{kDateOption, kVoucherOption}, {}, {}},
+         runPay},
+        {kPayCustomer,
+         QStringLiteral("DIR CUSTOMER AMOUNT"),
+         QStringLiteral("ügyfél részben vagy összevont kifizetése"),
+         QStringLiteral("Használat: Orvix_Szamla_Cli pay-customer DIR CUSTOMER AMOUNT --desk N\n\n"
+                        "Az ügyfél befizet AMOUNT összeget az N pénztárba, mint a \"Részben, vagy összevont\n"
+                        "kifizetés\": az összeg kiegyenlíti az ügyfél fizetetlen számláit a legrégebbivel\n"
+                        "kezdve, az utolsót részben. Legfeljebb az ügyfél tartozása fizethető be.\n"
+                        "Vagy minden megtörténik, vagy semmi.\n\n"
+                        "Kilépési kódok: 0 siker, 1 nem történt befizetés, 2 hibás parancssor.\n"),
+         {{kDeskOption}, {}, {}},
+         runPayCustomer},
     };
     return table;
 }
