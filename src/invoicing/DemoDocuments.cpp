@@ -8,6 +8,7 @@
 #include "core/TextUtil.h"
 #include "invoicing/Documents.h"
 #include "invoicing/LineEntry.h"
+#include "invoicing/Payments.h"
 #include "invoicing/Posting.h"
 #include "masters/DemoMasters.h"
 
@@ -161,11 +162,11 @@ private:
         const bool paidAtIssue =
             m_db.queryText(QStringLiteral("SELECT fizetve FROM szla WHERE szla = ?"), QString(), {key}) ==
             QLatin1String("I");
-        // A transfer paid later (to the bank: no cash entry).
-        if (!paidAtIssue && age > 45 && m_rnd.chance(0.96))
-            m_db.execSql(QStringLiteral("UPDATE szla SET fizetve = 'I', penzfizetve = brutto, dat_fizetve = ? "
-                                        "WHERE szla = ?"),
-                         {day.addDays(m_rnd.between(2, 40)).toString(Qt::ISODate), key});
+        // A transfer paid later, through the payment of the document: its
+        // cash entry and paid amount are what real use leaves.
+        if (!paidAtIssue && age > 45 && m_rnd.chance(0.96) &&
+            !PayDocument(m_db, m_dialogs, key, day.addDays(m_rnd.between(2, 40)), QString()))
+            throw DemoDataError(QStringLiteral("A(z) %1 mintabizonylat nem fizethető ki.").arg(key));
         return true;
     }
 

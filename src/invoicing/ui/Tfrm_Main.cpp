@@ -27,7 +27,9 @@
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
 #include "core/ui/WindowSupport.h"
+#include "invoicing/Payments.h"
 #include "invoicing/Posting.h"
+#include "invoicing/ui/Tfrm_Kifizetes.h"
 #include "invoicing/Register.h"
 #include "invoicing/ui/Tfrm_AfaTartalom.h"
 #include "invoicing/RegisterCommands.h"
@@ -501,6 +503,47 @@ void Tfrm_Main::installPostingHandlers() {
             RefreshRegister(start->copy);
         ui::openInvoiceEditor(this, *m_db, kKindCreditNote, start->copy, start->customer, start->reverseCharge,
                               refresh);
+    });
+    // "Kifizet": the current document paid in full.
+    handle("aKifizet", OnDocuments, [this](int list) {
+        const QVariant key = currentKey(list);
+        if (!key.isValid())
+            return;
+        ui::payDocument(this, *m_db, m_dialogs, key.toLongLong());
+        RefreshRegister(key.toLongLong());
+    });
+    // "Részben, vagy összevont kifizetés": an amount of a customer over the
+    // customer's unpaid invoices.
+    handle("aKifizet2", OnDocuments, [this](int list) {
+        const QVariant key = currentKey(list);
+        const qint64 preset =
+            key.isValid() ? m_db->queryInt(QStringLiteral("SELECT ugyfel FROM szla WHERE szla=?"), -1, {key}) : -1;
+        const auto customer = chooseCustomer(this, *m_db, preset);
+        if (!customer)
+            return;
+        try {
+            const double debt = CustomerDebt(*m_db, customer->ugyfel);
+            std::optional<double> amount;
+            for (;;) {
+                amount = m_dialogs.inputQuantity(kPaymentCaption, kPaymentPrompt, debt, false, debt);
+                if (!amount)
+                    return;
+                const auto problem = CombinedAmountProblem(*amount, debt);
+                if (!problem)
+                    break;
+                m_dialogs.error(*problem);
+            }
+            const auto desk = chooseCashDesk(this, *m_db);
+            const CombinedPaymentResult result =
+                PayCustomer(*m_db, m_dialogs, customer->ugyfel, *amount,
+                            desk ? std::optional<qint64>(desk->cassak) : std::nullopt);
+            if (key.isValid())
+                RefreshRegister(key.toLongLong());
+            if (result.done)
+                m_dialogs.info(kPaymentDone);
+        } catch (const DbError& e) {
+            m_dialogs.error(e.text());
+        }
     });
     if (ui::documentPrintHooks().print)
         handle("aKonyvelNyom", OnDocuments, [this](int) {
