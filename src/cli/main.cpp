@@ -1,4 +1,5 @@
 #include "cash/CashCommands.h"
+#include "core/ArchiveCommands.h"
 #include "core/CoreCommands.h"
 #include "core/ExportCommands.h"
 #include "exports/AuditCommands.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
-        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
+        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::archiveCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
                                     &orvix::postingCommands(), &orvix::registerCommands(), &orvix::printCommands(),
                                     &orvix::cashCommands(), &orvix::exportCommands(), &orvix::auditCommands()},
                                    QCoreApplication::arguments()));
