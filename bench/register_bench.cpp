@@ -180,6 +180,14 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     QStringList args = QCoreApplication::arguments();
     useCpuTime = args.removeAll(QStringLiteral("--cpu")) > 0;
+    // Anything else that looks like an option is a mistake, not a folder to fill.
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args.at(i).startsWith(QLatin1Char('-'))) {
+            out << "Használat: register_bench [MAPPA] [--cpu]\n";
+            out.flush();
+            return args.at(i) == QLatin1String("--help") || args.at(i) == QLatin1String("-h") ? 0 : 2;
+        }
+    }
     const QString folder =
         args.size() > 1 ? args.at(1) : QDir::tempPath() + QStringLiteral("/orvix-register-bench");
 

@@ -17,8 +17,9 @@ QString iniFilePath(const QString& programFolder) {
     return QDir(base).filePath(QStringLiteral("Orvix_Szamla/") + name);
 }
 
-QString initialDataFolder(const IniFile& ini, const QString& programFolder) {
-    return ini.value(QStringLiteral("Database"), QStringLiteral("Path"), QDir(programFolder).filePath(QStringLiteral("Data")));
+QString initialDataFolder(const IniFile& ini, const QString& iniPath) {
+    const QString beside = QDir(QFileInfo(iniPath).absolutePath()).filePath(QStringLiteral("Data"));
+    return ini.value(QStringLiteral("Database"), QStringLiteral("Path"), beside);
 }
 
 } // namespace orvix::maintenance

@@ -14,7 +14,9 @@ namespace orvix::maintenance {
 // Orvix_Szamla under the user's data folder.
 QString iniFilePath(const QString& programFolder);
 
-// Section "Database", key "Path"; the program folder's Data by default.
-QString initialDataFolder(const IniFile& ini, const QString& programFolder);
+// Section "Database", key "Path"; by default the Data folder beside the
+// configuration file (the program folder, or the user's work folder where the
+// program keeps its configuration and its first data folders).
+QString initialDataFolder(const IniFile& ini, const QString& iniPath);
 
 } // namespace orvix::maintenance

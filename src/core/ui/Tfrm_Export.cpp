@@ -20,7 +20,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -47,8 +46,7 @@ QString chooseSaveFile(QWidget* parent, const QString& current) {
 } // namespace
 
 QString Tfrm_Export::defaultFileName() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-        .filePath(QStringLiteral("File001.csv"));
+    return QDir(userFilesFolder()).filePath(QStringLiteral("File001.csv"));
 }
 
 Tfrm_Export::Tfrm_Export(RowsFactory rows, const QString& fileName, Dialogs* dialogs, QWidget* parent)
@@ -65,7 +63,10 @@ Tfrm_Export::Tfrm_Export(RowsFactory rows, const QString& fileName, Dialogs* dia
     m_openFile = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     auto* fileLabel = new QLabel(QStringLiteral("Filenév"), this);
-    m_fileName = new QLineEdit(fileName.isEmpty() ? defaultFileName() : QDir::toNativeSeparators(fileName), this);
+    // A bare proposed name lands in the user's files folder, not wherever the program was started.
+    m_fileName = new QLineEdit(fileName.isEmpty() ? defaultFileName()
+                                                  : QDir::toNativeSeparators(QDir(userFilesFolder()).filePath(fileName)),
+                               this);
     m_fileName->setObjectName(QStringLiteral("edFile"));
     m_fileName->setMinimumWidth(380);
     fileLabel->setBuddy(m_fileName);

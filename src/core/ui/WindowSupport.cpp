@@ -22,7 +22,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -195,6 +198,11 @@ bool takesTabFocus(QWidget* widget, QWidget* window) {
 }
 
 } // namespace
+
+QString userFilesFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
 
 QRect fitIntoWorkArea(const QRect& window, const QRect& workArea) {
     if (!workArea.isValid())

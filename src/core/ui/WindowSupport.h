@@ -30,6 +30,10 @@ inline const QColor kFocusColor(166, 202, 240);
 // otherwise it starts at the area's left and gets the area's width; the same
 // for top and height against B. A window starting left of (above) the area is
 // pulled into it.
+// The folder proposed for files the user saves: the desktop's documents folder,
+// or the home folder where there is no documents folder.
+QString userFilesFolder();
+
 QRect fitIntoWorkArea(const QRect& window, const QRect& workArea);
 
 // Reads Left and Top (default 10) and, withSize, Width and Height (default

@@ -2,6 +2,7 @@
 
 #include "common/Database.h"
 #include "core/ListLook.h"
+#include "core/Locale.h"
 
 #include <QSqlRecord>
 
@@ -83,7 +84,18 @@ QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
     if (!values || index.column() >= values->size())
         return {};
     const QVariant& v = values->at(index.column());
-    return v.isNull() ? QVariant(QString()) : v;
+    if (v.isNull())
+        return QString();
+    // Stored dates show in the program's own form, like every other grid.
+    if (v.typeId() == QMetaType::QString) {
+        const QString text = v.toString();
+        if (text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')) {
+            const QDate date = QDate::fromString(text, Qt::ISODate);
+            if (date.isValid())
+                return formatDate(date);
+        }
+    }
+    return v;
 }
 
 QVariant QueryGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -17,7 +17,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QProgressBar>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -33,8 +32,7 @@ const char* const kTextFiles[] = {"nav_fej.csv", "nav_tetelek.csv", "nav_afa.csv
 
 QString defaultSaveFile(QWidget* parent, const QString& caption, const QString& suggestedName,
                         const QString& filter) {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString path = QFileDialog::getSaveFileName(parent, caption, QDir(dir).filePath(suggestedName), filter);
+    QString path = QFileDialog::getSaveFileName(parent, caption, QDir(userFilesFolder()).filePath(suggestedName), filter);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QLatin1Char('.') + QFileInfo(suggestedName).suffix();
     return path;

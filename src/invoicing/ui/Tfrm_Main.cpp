@@ -26,6 +26,7 @@
 #include "core/ui/Tfrm_Felhasznalo.h"
 #include "core/ui/Tfrm_Login.h"
 #include "core/ui/Tfrm_Nyelv.h"
+#include "core/ui/WindowSupport.h"
 #include "invoicing/Posting.h"
 #include "invoicing/Register.h"
 #include "invoicing/ui/Tfrm_AfaTartalom.h"
@@ -51,7 +52,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -129,8 +129,7 @@ bool isSearchStartKey(const QString& typed, QChar& out) {
 }
 
 QString defaultSaveFile(QWidget* parent, const QString& caption, const QString& suggestedName) {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString path = QFileDialog::getSaveFileName(parent, caption, QDir(dir).filePath(suggestedName),
+    QString path = QFileDialog::getSaveFileName(parent, caption, QDir(ui::userFilesFolder()).filePath(suggestedName),
                                                 QStringLiteral("CSV (*.csv)"));
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
@@ -1060,8 +1059,7 @@ void Tfrm_Main::exportShownList(int list) {
     for (const ListColumn& c : def.columns)
         labels.insert(c.field, c.caption);
     const PagedQuery& q = m_models[list]->query();
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    m_exportList(listCsvQuery(list, q.orderField(), q.descending()), QDir(folder).filePath(def.csvName), labels);
+    m_exportList(listCsvQuery(list, q.orderField(), q.descending()), QDir(ui::userFilesFolder()).filePath(def.csvName), labels);
 }
 
 HtmlList Tfrm_Main::htmlListOf(int list) const {

@@ -125,7 +125,7 @@ Tfrm_Upd_Main::Tfrm_Upd_Main(const QString& programFolder, QWidget* parent)
     layout->addWidget(new QLabel(QStringLiteral("Adatbázis elérési útvonala"), central));
     m_path = new QLineEdit(central);
     m_path->setObjectName(QStringLiteral("edPath"));
-    m_path->setText(initialDataFolder(IniFile(m_iniPath), programFolder));
+    m_path->setText(initialDataFolder(IniFile(m_iniPath), m_iniPath));
     layout->addWidget(m_path);
 
     auto* row = new QHBoxLayout;

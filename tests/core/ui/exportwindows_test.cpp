@@ -66,6 +66,7 @@ private Q_SLOTS:
     void exportWindowWorkbookAndOpening();
     void exportWindowStop();
     void exportWindowOverAModel();
+    void proposedNameLandsInAnExistingFolder();
     void htmlWindow();
     void mailWindow();
 };
@@ -171,6 +172,29 @@ void ExportWindowsTest::exportWindowOverAModel() {
     w.startExport();
     QCOMPARE(readAll(path(QStringLiteral("model.csv"))),
              QByteArray("Név;Összeg;\r\n\"Ágnes \"\"A\"\"\";10;\r\nBéla;20;\r\n"));
+}
+
+void ExportWindowsTest::proposedNameLandsInAnExistingFolder() {
+    // Without a documents folder a bare proposed name goes to the home folder,
+    // with one into it; a full path stays as it is.
+    const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+    const QString fakeHome = path(QStringLiteral("haz"));
+    QVERIFY(QDir().mkpath(fakeHome + QStringLiteral("/cfg")));
+    qputenv("HOME", fakeHome.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (fakeHome + QStringLiteral("/cfg")).toUtf8());
+    const auto proposed = [](const QString& name) {
+        Tfrm_Export w([] { return std::unique_ptr<ExportRows>(new StoppingRows({})); }, name);
+        return QDir::fromNativeSeparators(w.findChild<QLineEdit*>(QStringLiteral("edFile"))->text());
+    };
+    const QString atHome = proposed(QStringLiteral("vevo.csv"));
+    QVERIFY(QDir().mkpath(fakeHome + QStringLiteral("/Documents")));
+    const QString inDocuments = proposed(QStringLiteral("vevo.csv"));
+    const QString full = proposed(path(QStringLiteral("x/y.csv")));
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", config);
+    QCOMPARE(atHome, fakeHome + QStringLiteral("/vevo.csv"));
+    QCOMPARE(inDocuments, fakeHome + QStringLiteral("/Documents/vevo.csv"));
+    QCOMPARE(full, path(QStringLiteral("x/y.csv")));
 }
 
 void ExportWindowsTest::htmlWindow() {

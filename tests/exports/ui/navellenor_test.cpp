@@ -117,6 +117,10 @@ private Q_SLOTS:
         QCOMPARE(w.model(Tfrm_NavEllenor_BDE::Totals)->rowCount(), 2);
         QCOMPARE(w.model(Tfrm_NavEllenor_BDE::Headers)->fieldNames().value(0), QStringLiteral("szla"));
         QVERIFY(w.model(Tfrm_NavEllenor_BDE::Headers)->fieldNames().contains(QStringLiteral("szlasorszam")));
+        // Dates show in the program's form; the export still gets the stored values.
+        const int issued = int(w.model(Tfrm_NavEllenor_BDE::Headers)->fieldNames().indexOf(QStringLiteral("dat_kiadva")));
+        QVERIFY(issued > 0);
+        QCOMPARE(w.model(Tfrm_NavEllenor_BDE::Headers)->index(0, issued).data().toString(), QStringLiteral("2026.03.02"));
         QCOMPARE(w.model(Tfrm_NavEllenor_BDE::Headers)->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
                  kSortColumnColor);
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblPozicio"))->text(), QStringLiteral("3: 1"));

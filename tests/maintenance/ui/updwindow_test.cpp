@@ -58,6 +58,21 @@ private Q_SLOTS:
         w.show();
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Orvix Számla adatbázis karbantartás V16.3.0.680"));
         QCOMPARE(w.path(), program.filePath("x"));
+        {
+            // Without a configuration beside the program and without a path in
+            // the user's one, the user's own Data folder is offered.
+            QTemporaryDir bare, home;
+            const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+            qputenv("XDG_DATA_HOME", home.path().toUtf8());
+            QVERIFY(QDir().mkpath(home.filePath("Orvix_Szamla")));
+            QFile userIni(home.filePath("Orvix_Szamla/Orvix_Szamla.ini"));
+            QVERIFY(userIni.open(QIODevice::WriteOnly));
+            userIni.write("[Adatbazis]\nConStr1=1. Teszt;x;\n");
+            userIni.close();
+            const QString offered = Tfrm_Upd_Main(bare.path()).path();
+            qputenv("XDG_DATA_HOME", dataHome);
+            QCOMPARE(offered, home.filePath("Orvix_Szamla/Data"));
+        }
 
         // The missing folder of the path box is refused.
         QStringList boxes;
