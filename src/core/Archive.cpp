@@ -1,6 +1,8 @@
 #include "core/Archive.h"
 
 #include "common/Database.h"
+#include "core/AppContext.h"
+#include "core/Dialogs.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -250,6 +252,29 @@ std::optional<QString> restoreArchive(const QString& zipFile, const QString& new
         return QStringLiteral("A visszaállított mappa nem nevezhető át: %1").arg(native(target));
     staging.setAutoRemove(false);
     return std::nullopt;
+}
+
+QString backupArchiveFolder(AppContext& ctx, Dialogs& dialogs) {
+    QString folder = ctx.config.archive.trimmed();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        dialogs.error(QStringLiteral("Nem létező mentési útvonal, alapértelmezés visszaállítva."));
+        folder = QDir(ctx.folders.work).filePath(QStringLiteral("Archiv"));
+        ctx.config.archive = folder;
+        ctx.folders.archive = folder;
+    }
+    QDir().mkpath(folder);
+    return folder;
+}
+
+bool backupDataFolder(AppContext& ctx, const QString& folder, const QString& zipFile, Dialogs& dialogs) {
+    if (const auto error = archiveDataFolder(folder, zipFile)) {
+        dialogs.error(QStringLiteral("Hiba az archiválás közben\n%1").arg(*error));
+        return false;
+    }
+    ctx.ini.setValue(QStringLiteral("Archive"), QStringLiteral("LastArchive"),
+                     QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")));
+    ctx.ini.save();
+    return true;
 }
 
 } // namespace orvix

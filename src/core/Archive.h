@@ -13,6 +13,9 @@
 
 namespace orvix {
 
+struct AppContext;
+class Dialogs;
+
 // The archive file name offered for a day: "yyyymmdd.zip" in archiveFolder.
 QString offeredArchiveFile(const QString& archiveFolder, const QDate& day);
 
@@ -24,5 +27,16 @@ std::optional<QString> archiveDataFolder(const QString& folder, const QString& z
 // entry's checksum and the database's integrity are checked before anything
 // lands in newFolder. Returns the error text on failure; nothing is written.
 std::optional<QString> restoreArchive(const QString& zipFile, const QString& newFolder);
+
+// The archive folder for a backup from the database list: when the folder of
+// the ini does not exist, the error "Nem létező mentési útvonal, alapértelmezés
+// visszaállítva." and the work folder's Archiv becomes the archive folder
+// (created when missing).
+QString backupArchiveFolder(AppContext& ctx, Dialogs& dialogs);
+
+// A backup from the database list: archives folder into zipFile; on failure
+// the error "Hiba az archiválás közben" with the reason, otherwise the ini's
+// Archive/LastArchive becomes today. True when the archive was made.
+bool backupDataFolder(AppContext& ctx, const QString& folder, const QString& zipFile, Dialogs& dialogs);
 
 } // namespace orvix
