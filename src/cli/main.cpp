@@ -1,6 +1,8 @@
 #include "cash/CashCommands.h"
+#include "core/ArchiveCommands.h"
 #include "core/CoreCommands.h"
 #include "core/ExportCommands.h"
+#include "core/SettingsCommands.h"
 #include "exports/AccountingCommands.h"
 #include "exports/AuditCommands.h"
 #include "invoicing/DocumentCommands.h"
@@ -23,7 +25,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
-        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::masterCommands(), &orvix::vatCommands(), &orvix::documentCommands(),
+        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::archiveCommands(), &orvix::settingsCommands(), &orvix::masterCommands(), &orvix::vatCommands(), &orvix::documentCommands(),
                                     &orvix::postingCommands(), &orvix::registerCommands(), &orvix::printCommands(),
                                     &orvix::cashCommands(), &orvix::exportCommands(), &orvix::auditCommands(), &orvix::accountingCommands()},
                                    QCoreApplication::arguments()));

@@ -2,13 +2,18 @@
 
 #include "common/Database.h"
 #include "core/AppContext.h"
+#include "core/Archive.h"
 #include "core/Dialogs.h"
 #include "core/ui/MessageBoxes.h"
+#include "core/ui/QtDialogs.h"
 #include "core/ui/Tfrm_AdatbazisEdit.h"
 
 #include <QAction>
 #include <QColor>
+#include <QDate>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -39,15 +44,18 @@ Tfrm_AdatbazisokBDE::Tfrm_AdatbazisokBDE(QWidget* parent)
         addListAction(QStringLiteral("aTeszt"), QStringLiteral("Teszt"), QKeySequence(Qt::CTRL | Qt::Key_T));
     m_aArchival = addListAction(QStringLiteral("aArchival"), QStringLiteral("Bizt.mentés"));
     m_aArchival->setEnabled(false);
+    m_aRestore = addListAction(QStringLiteral("aRestore"), QStringLiteral("Visszaállítás archívumból"));
     m_aBezar = addListAction(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape));
 
-    layOut(makeToolBar({{m_aUj, m_aSzerkeszt, m_aTorol}, {m_aTeszt, m_aArchival}, {m_aBezar}}), nullptr,
+    layOut(makeToolBar({{m_aUj, m_aSzerkeszt, m_aTorol}, {m_aTeszt, m_aArchival, m_aRestore}, {m_aBezar}}), nullptr,
            nullptr, list, makeStatusBar());
 
     connect(m_aUj, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::newEntry);
     connect(m_aSzerkeszt, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::editCurrent);
     connect(m_aTorol, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::deleteCurrent);
     connect(m_aTeszt, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::testCurrent);
+    connect(m_aArchival, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::backupCurrent);
+    connect(m_aRestore, &QAction::triggered, this, &Tfrm_AdatbazisokBDE::restoreFromArchive);
     connect(m_aBezar, &QAction::triggered, this, &QDialog::reject);
     connect(list, &QTableView::doubleClicked, this, [this] { m_aSzerkeszt->trigger(); });
     connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_AdatbazisokBDE::sortByColumn);
@@ -139,6 +147,7 @@ void Tfrm_AdatbazisokBDE::updateState() {
     m_aSzerkeszt->setEnabled(hasRow);
     m_aTorol->setEnabled(hasRow);
     m_aTeszt->setEnabled(hasRow);
+    m_aArchival->setEnabled(hasRow);
     positionLabel()->setText(positionText());
 }
 
@@ -203,6 +212,62 @@ void Tfrm_AdatbazisokBDE::testCurrent() {
         infoBox(this, QStringLiteral("Adatbázis mappa elérhető"));
     else
         errorBox(this, QStringLiteral("Nem létező adatbázis mappa"));
+}
+
+void Tfrm_AdatbazisokBDE::backupCurrent() {
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const QString folder = resolveDataFolder(m_model->item(row, ColUtvonal)->text(), app().folders.program);
+    QtDialogs dialogs(this);
+    const QString archiveFolder = backupArchiveFolder(app(), dialogs);
+    const QString file = chooseBackupFile(offeredArchiveFile(archiveFolder, QDate::currentDate()));
+    if (file.isEmpty())
+        return;
+    backupDataFolder(app(), folder, file, dialogs);
+}
+
+void Tfrm_AdatbazisokBDE::restoreFromArchive() {
+    const QString file = chooseArchiveFile();
+    if (file.isEmpty())
+        return;
+    const QString folder = chooseRestoreFolder();
+    if (folder.isEmpty())
+        return;
+    if (const auto error = restoreArchive(file, folder)) {
+        errorBox(this, error.value());
+        return;
+    }
+    if (!questionBox(this, kCaptionConfirm,
+                     QStringLiteral("Az adatbázis visszaállítva ide:\n%1\nFelvegyem az adatbázisok listájába?")
+                         .arg(QDir::toNativeSeparators(folder))))
+        return;
+    if (m_model->rowCount() >= kMaxDatabases) {
+        errorBox(this, QStringLiteral("Legfeljebb %1 adatbázis szerepelhet a listában.").arg(kMaxDatabases));
+        return;
+    }
+    QString name = QFileInfo(folder).fileName();
+    QString path = folder;
+    if (!editEntry(name, path, false))
+        return;
+    m_model->appendRow(makeRow(name, path, 0));
+    setCurrentRow(m_model->rowCount() - 1);
+    applySort();
+}
+
+QString Tfrm_AdatbazisokBDE::chooseBackupFile(const QString& offered) {
+    return QFileDialog::getSaveFileName(this, QStringLiteral("Bizt.mentés"), offered,
+                                        QStringLiteral("ZIP archívumok (*.zip)"));
+}
+
+QString Tfrm_AdatbazisokBDE::chooseArchiveFile() {
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Visszaállítás archívumból"), app().folders.archive,
+                                        QStringLiteral("ZIP archívumok (*.zip)"));
+}
+
+QString Tfrm_AdatbazisokBDE::chooseRestoreFolder() {
+    return QFileDialog::getExistingDirectory(this, QStringLiteral("Új, üres mappa a visszaállításhoz"),
+                                             app().folders.work);
 }
 
 bool Tfrm_AdatbazisokBDE::editEntry(QString& name, QString& folder, bool isNew) {

@@ -39,6 +39,10 @@ public:
 protected:
     // Opens the edit window "Adatbázis"; false when it was cancelled.
     virtual bool editEntry(QString& name, QString& folder, bool isNew);
+    // The file choosers of the backup and the restore; empty when cancelled.
+    virtual QString chooseBackupFile(const QString& offered);
+    virtual QString chooseArchiveFile();
+    virtual QString chooseRestoreFolder();
 
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +53,11 @@ private:
     void editCurrent();
     void deleteCurrent();
     void testCurrent();
+    // "Bizt.mentés": the selected row's folder into a ZIP archive.
+    void backupCurrent();
+    // "Visszaállítás archívumból": an archive into a new, empty folder,
+    // offered for the list afterwards.
+    void restoreFromArchive();
     // Writes the list into the ini and saves the file.
     void saveList();
     void applySort();
@@ -58,6 +67,7 @@ private:
 
     QStandardItemModel* m_model = nullptr;
     QAction* m_aUj = nullptr;
+    QAction* m_aRestore = nullptr;
     QAction* m_aSzerkeszt = nullptr;
     QAction* m_aTorol = nullptr;
     QAction* m_aTeszt = nullptr;

@@ -1,7 +1,9 @@
 // The database choice window, the list window "Adatbázisok" and its edit window.
 #include "common/DatabaseList.h"
 #include "common/IniFile.h"
+#include "common/Database.h"
 #include "core/AppContext.h"
+#include "data/Schema.h"
 #include "core/ui/MessageBoxes.h"
 #include "core/ui/Tfrm_AdatbazisEdit.h"
 #include "core/ui/Tfrm_AdatbazisNyitBDE.h"
@@ -37,10 +39,22 @@ public:
     using Tfrm_AdatbazisokBDE::Tfrm_AdatbazisokBDE;
     std::deque<std::optional<std::pair<QString, QString>>> edits;
     int opened = 0; // edit windows opened
+    QString editedFolder;        // the folder the last edit window was opened with
+    QString offeredBackup;       // the name the backup's save dialog offered
+    QString backupFile;          // what the save dialog answers
+    QString archiveFile;         // what the restore's open dialog answers
+    QString restoreFolder;       // what the restore's folder dialog answers
 
 protected:
+    QString chooseBackupFile(const QString& offered) override {
+        offeredBackup = offered;
+        return backupFile;
+    }
+    QString chooseArchiveFile() override { return archiveFile; }
+    QString chooseRestoreFolder() override { return restoreFolder; }
     bool editEntry(QString& name, QString& folder, bool) override {
         ++opened;
+        editedFolder = folder;
         if (edits.empty())
             return false;
         const auto next = edits.front();
@@ -409,6 +423,58 @@ private Q_SLOTS:
         QCOMPARE(m_messages, QStringList{message});
     }
 
+    // "Bizt.mentés" with an archive folder that does not exist: the message,
+    // the work folder's Archiv is made and offered with the day's name, and
+    // LastArchive is written once the archive is made.
+    void listBackup() {
+        const QString folder = path(QStringLiteral("Adat"));
+        {
+            Database db(QStringLiteral("backup"));
+            data::createDataFolder(db, folder);
+        }
+        writeIni({QStringLiteral("ConStr1=") + formatDatabaseEntry(QStringLiteral("Adat"), folder)});
+        app().config.archive = path(QStringLiteral("nincs/ilyen"));
+        ScriptedListWindow window;
+        const QString archiveFolder = QDir(app().folders.work).filePath(QStringLiteral("Archiv"));
+        const QString offered =
+            QDir(archiveFolder).filePath(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + ".zip");
+        window.backupFile = offered;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.setCurrentRow(0);
+        QVERIFY(action(&window, "aArchival")->isEnabled());
+        action(&window, "aArchival")->trigger();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(QStringLiteral("Nem létező mentési útvonal, alapértelmezés "
+                                                             "visszaállítva.")),
+                 qPrintable(m_messages.first()));
+        QCOMPARE(window.offeredBackup, offered);
+        QVERIFY(QFileInfo::exists(offered));
+        QCOMPARE(app().config.archive, archiveFolder);
+        QCOMPARE(IniFile(app().ini.path()).value(QStringLiteral("Archive"), QStringLiteral("LastArchive")),
+                 QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")));
+
+        // Restored into a new folder and offered for the list (answered yes).
+        window.archiveFile = offered;
+        window.restoreFolder = path(QStringLiteral("Vissza"));
+        window.edits.push_back(std::make_pair(QStringLiteral("Visszaállított"), window.restoreFolder));
+        m_messages.clear();
+        m_answers = {true};
+        action(&window, "aRestore")->trigger();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(window.editedFolder, window.restoreFolder);
+        QVERIFY(Database::isDataFolder(window.restoreFolder));
+        QCOMPARE(window.model()->rowCount(), 2);
+
+        // Over an existing data folder: refused, nothing added.
+        m_messages.clear();
+        window.restoreFolder = folder;
+        action(&window, "aRestore")->trigger();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(QStringLiteral("már van adatbázis")), qPrintable(m_messages.first()));
+        QCOMPARE(window.model()->rowCount(), 2);
+    }
+
     void listRefusesMoreThan25() {
         QStringList keys;
         for (int i = 1; i <= kMaxDatabases; ++i)
@@ -446,8 +512,9 @@ private Q_SLOTS:
         QCOMPARE(window.model()->item(0, 0)->background().color(), highlight);
         QVERIFY(window.model()->item(0, 1)->data(Qt::BackgroundRole).isNull());
 
-        // The backup is not available yet; it must not look as if it were.
-        QVERIFY(!action(&window, "aArchival")->isEnabled());
+        // With a row selected the backup and the restore are there.
+        QVERIFY(action(&window, "aArchival")->isEnabled());
+        QVERIFY(action(&window, "aRestore")->isEnabled());
     }
 };
 

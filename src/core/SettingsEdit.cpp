@@ -1,0 +1,122 @@
+#include "core/SettingsEdit.h"
+
+#include "common/Database.h"
+#include "data/Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace orvix {
+
+namespace {
+
+const data::TableDef& settingsTable() {
+    static const data::TableDef* table = data::findTable(QStringLiteral("beallit"));
+    return *table;
+}
+
+const data::FieldDef* settingField(const QString& key) {
+    for (const data::FieldDef& f : settingsTable().fields)
+        if (f.type != data::FieldType::AutoInc && key.compare(QLatin1String(f.name), Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
+bool isFlag(const data::FieldDef& f) { return f.type == data::FieldType::Char && f.width == 1; }
+
+// The lowest and highest whole number each numeric field takes.
+QPair<qint64, qint64> numberRange(const QString& name) {
+    if (name == QLatin1String("indulszla"))
+        return {1, 999999999};
+    if (name == QLatin1String("alappld"))
+        return {0, 99};
+    if (name == QLatin1String("szlaforma"))
+        return {0, 99};
+    return {0, 9999};
+}
+
+// The settings that name a folder of this machine.
+bool isFolderSetting(const QString& name) {
+    return name == QLatin1String("evautvonal") || name == QLatin1String("printerutv");
+}
+
+} // namespace
+
+SettingValues settingValues(Database& db) {
+    SettingValues values;
+    QSqlQuery q = db.select(QStringLiteral("SELECT * FROM beallit ORDER BY beallit LIMIT 1"));
+    const bool has = q.next();
+    for (const data::FieldDef& f : settingsTable().fields) {
+        if (f.type == data::FieldType::AutoInc)
+            continue;
+        const QVariant v = has ? q.value(QString::fromLatin1(f.name)) : QVariant();
+        QString text = v.isNull() ? QString() : v.toString();
+        if (f.type == data::FieldType::Float && !v.isNull())
+            text = QString::number(v.toDouble(), 'g', 15);
+        values.append({QString::fromLatin1(f.name), text});
+    }
+    return values;
+}
+
+std::optional<QString> checkSetting(const QString& key, const QString& value) {
+    const data::FieldDef* f = settingField(key);
+    if (!f)
+        return QStringLiteral("Ismeretlen beállítás: %1").arg(key);
+    const QString name = QString::fromLatin1(f->name);
+    if (isFlag(*f)) {
+        if (value != QLatin1String("I") && value != QLatin1String("N"))
+            return QStringLiteral("A(z) %1 értéke I vagy N lehet, nem \"%2\".").arg(name, value);
+        return std::nullopt;
+    }
+    switch (f->type) {
+    case data::FieldType::Int:
+    case data::FieldType::SmallInt: {
+        bool ok = false;
+        const qint64 n = value.trimmed().toLongLong(&ok);
+        const auto [low, high] = numberRange(name);
+        if (!ok)
+            return QStringLiteral("A(z) %1 értéke egész szám kell legyen, nem \"%2\".").arg(name, value);
+        if (n < low || n > high)
+            return QStringLiteral("A(z) %1 értéke %2 és %3 között lehet, nem %4.").arg(name).arg(low).arg(high).arg(n);
+        return std::nullopt;
+    }
+    case data::FieldType::Float: {
+        bool ok = false;
+        const double d = QString(value.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok)
+            return QStringLiteral("A(z) %1 értéke szám kell legyen, nem \"%2\".").arg(name, value);
+        if (d < 0 || d > 100)
+            return QStringLiteral("A(z) %1 (ÁFA kulcs) 0 és 100 között lehet, nem %2.").arg(name, value);
+        return std::nullopt;
+    }
+    default:
+        break;
+    }
+    if (f->width > 0 && value.size() > f->width)
+        return QStringLiteral("A(z) %1 legfeljebb %2 karakter lehet.").arg(name).arg(f->width);
+    if (isFolderSetting(name) && !value.trimmed().isEmpty() && !QFileInfo(value.trimmed()).isDir())
+        return QStringLiteral("Nem létező mappa (%1): %2").arg(name, QDir::toNativeSeparators(value.trimmed()));
+    return std::nullopt;
+}
+
+std::optional<QString> saveSettings(Database& db, const SettingValues& changes) {
+    for (const auto& [key, value] : changes)
+        if (const auto error = checkSetting(key, value))
+            return error;
+    Database::Transaction tx(db);
+    for (const auto& [key, value] : changes) {
+        const data::FieldDef* f = settingField(key);
+        QVariant v = value;
+        if (f->type == data::FieldType::Int || f->type == data::FieldType::SmallInt)
+            v = value.trimmed().toLongLong();
+        else if (f->type == data::FieldType::Float)
+            v = QString(value.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        db.execSql(QStringLiteral("UPDATE beallit SET %1 = ?").arg(QString::fromLatin1(f->name)), {v});
+    }
+    tx.commit();
+    return std::nullopt;
+}
+
+} // namespace orvix
