@@ -5,9 +5,9 @@ orvix_packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-qpa-plugins qt6-translations-l10n
   libqt6sql6-sqlite libsqlite3-dev libgl-dev
-  pxlib-dev libxlsxwriter-dev libcurl4-openssl-dev libzip-dev
+  pxlib-dev libxlsxwriter-dev libcurl4-openssl-dev libzip-dev libshp-dev
   fonts-dejavu-core
-  libxml2-utils libxml2-dev poppler-utils xvfb xauth python3-aiosmtpd unzip
+  libxml2-utils libxml2-dev poppler-utils xvfb xauth python3-aiosmtpd python3-dbfread unzip
   sqlite3 python3
 )
 

@@ -6,6 +6,7 @@
 #include "core/ui/WheelAsArrowKeys.h"
 #include "core/ui/WindowSupport.h"
 #include "exports/ui/AuditWindows.h"
+#include "exports/ui/Tfrm_KSzlaKet.h"
 #include "invoicing/ui/Tfrm_Main.h"
 #include "printing/ui/PrintWindows.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
 
     orvix::ui::installDocumentPrinting();
     orvix::ui::installAuditExport();
+    orvix::ui::installAccountingExport();
     orvix::QtDialogs dialogs(nullptr);
     orvix::Tfrm_Main window(dialogs, QApplication::applicationDirPath());
     orvix::ui::installCashBook(window);

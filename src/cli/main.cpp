@@ -3,11 +3,13 @@
 #include "core/CoreCommands.h"
 #include "core/ExportCommands.h"
 #include "core/SettingsCommands.h"
+#include "exports/AccountingCommands.h"
 #include "exports/AuditCommands.h"
 #include "invoicing/DocumentCommands.h"
 #include "invoicing/PostingCommands.h"
 #include "invoicing/RegisterCommands.h"
 #include "masters/MasterCommands.h"
+#include "masters/VatCommands.h"
 #include "printing/PrintCommands.h"
 
 #include <QGuiApplication>
@@ -23,8 +25,8 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     // Each subsystem adds its table of commands here.
     return orvix::cli::endCommandLine(
-        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::archiveCommands(), &orvix::settingsCommands(), &orvix::masterCommands(), &orvix::documentCommands(),
+        orvix::cli::runCommandLine({&orvix::coreCommands(), &orvix::archiveCommands(), &orvix::settingsCommands(), &orvix::masterCommands(), &orvix::vatCommands(), &orvix::documentCommands(),
                                     &orvix::postingCommands(), &orvix::registerCommands(), &orvix::printCommands(),
-                                    &orvix::cashCommands(), &orvix::exportCommands(), &orvix::auditCommands()},
+                                    &orvix::cashCommands(), &orvix::exportCommands(), &orvix::auditCommands(), &orvix::accountingCommands()},
                                    QCoreApplication::arguments()));
 }

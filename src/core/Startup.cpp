@@ -206,6 +206,16 @@ void applyFieldPatches(Database& db) {
                                   "THEN 'I' ELSE 'N' END;"));
         tr.commit();
     }
+    // The hand-over to the accounting program has its own flag; a folder
+    // whose documents were marked in kuldve (e-mailed or handed over, the two
+    // could not be told apart) keeps them as handed over, so that none is
+    // handed over twice.
+    if (!szlaFields.contains(QStringLiteral("atadva"), Qt::CaseInsensitive)) {
+        Database::Transaction tr(db);
+        addField(db, "szla", "atadva");
+        db.execSql(QStringLiteral("UPDATE szla SET atadva = CASE WHEN kuldve THEN TRUE ELSE FALSE END;"));
+        tr.commit();
+    }
     if (!db.hasField(QStringLiteral("minta_sor"), QStringLiteral("megjegyzes"))) {
         Database::Transaction tr(db);
         addField(db, "minta_sor", "megjegyzes");

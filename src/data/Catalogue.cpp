@@ -138,7 +138,10 @@ TableDef szla() {
          chr("szlabetu", 2),
          chr("neta", 1),
          chr("penzforgelsz", 1),
-         chr("adoment_hiv", 1)},
+         chr("adoment_hiv", 1),
+         // Handed over to the accounting program (ForintSoft, KSZLAKET);
+         // kept apart from kuldve, the mark of the e-mailed copy.
+         boolean("atadva")},
         {"szla"},
         // The register lists newest first; customer history and period
         // selections look documents up by customer and by issue date.

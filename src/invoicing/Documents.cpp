@@ -138,6 +138,7 @@ QVariantMap prepareHeader(Database& db, Dialogs& dialogs, const Settings& s, con
     // Not yet sent, no delivery note, no extra delivery address: stated
     // explicitly, as the lists and exports test these fields by value.
     h[QStringLiteral("kuldve")] = false;
+    h[QStringLiteral("atadva")] = false;
     h[QStringLiteral("szallev")] = 0;
     h[QStringLiteral("ugyfel_cim")] = -1;
 
@@ -555,6 +556,7 @@ qint64 CopyAsCounterDocument(Database& db, const Settings& settings, const Curre
         h[QStringLiteral("alkalmazott")] = user.name;
         h[QStringLiteral("felhasznalo")] = QVariant();
         h[QStringLiteral("kuldve")] = false;
+        h[QStringLiteral("atadva")] = false;
         // Every amount of the header follows the negated lines, the band sums
         // and the exempt and rounding amounts too.
         for (const char* name : {"netto", "afa", "brutto", "netto0", "afa0", "netto1", "afa1", "netto2",

@@ -130,6 +130,7 @@ qint64 CreateEditorDocument(Database& db, Dialogs& dialogs, const Settings& s, c
     // Not sent, no delivery note, no further delivery address; a forint
     // document of a VAT-liable customer until a customer says otherwise.
     h[QStringLiteral("kuldve")] = false;
+    h[QStringLiteral("atadva")] = false;
     h[QStringLiteral("szallev")] = 0;
     h[QStringLiteral("ugyfel_cim")] = -1;
     h[QStringLiteral("ugyfel")] = 0;

@@ -343,6 +343,9 @@ void documentFields(Change& c) {
                 {q("UPDATE szla SET penzfizetve=brutto WHERE fizetve='I';"),
                  q("UPDATE szla SET penzfizetve=0 WHERE fizetve='N';")});
     addSet(c, "szla", "kuldve", q("FALSE"));
+    // The accounting hand-over's own flag starts as the documents' kuldve,
+    // which marked the hand-over until now.
+    addSet(c, "szla", "atadva", q("CASE WHEN kuldve THEN TRUE ELSE FALSE END"));
     addOnly(c, "szla", "honap");
     addSet(c, "szla", "kerek", q("0"));
     addSet(c, "szla", "tm", q("0"));
@@ -446,6 +449,7 @@ void completeLayout(Change& c) {
     patch("szla", "tkata",
           QStringLiteral("UPDATE szla SET tkata = CASE WHEN (SELECT MAX(kata) FROM beallit) = 'I' THEN 'I' ELSE 'N' "
                          "END;"));
+    patch("szla", "atadva", QStringLiteral("UPDATE szla SET atadva = CASE WHEN kuldve THEN TRUE ELSE FALSE END;"));
     patch("minta_sor", "megjegyzes", QString());
 
     c.begin(QStringLiteral("Hiányzó táblák és mezők"));

@@ -53,6 +53,7 @@ private Q_SLOTS:
     void fieldPatchesBringOldFolderUpToDate_data();
     void fieldPatchesBringOldFolderUpToDate();
     void fieldPatchStoppedHalfWayIsRedone();
+    void handOverFlagTakenFromSentMark();
     void settingsRecord();
     void olderFolderGetsItsIndexes();
     void zentraFolderIsCheckedAtStart_data();
@@ -323,6 +324,21 @@ void StartupTest::fieldPatchesBringOldFolderUpToDate() {
     db.execSql(QStringLiteral("UPDATE szla SET tkata = 'X'"));
     applyFieldPatches(db);
     QCOMPARE(db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE tkata = 'X'"), 0), 2);
+}
+
+// A folder without the hand-over flag: documents marked sent until now may
+// have been handed over, so they keep counting as handed over; the e-mail
+// mark itself stays.
+void StartupTest::handOverFlagTakenFromSentMark() {
+    TempDataFolder t(QStringLiteral("handover"));
+    Database& db = t.db;
+    db.execSql(QStringLiteral("ALTER TABLE szla DROP COLUMN atadva"));
+    db.execSql(QStringLiteral("INSERT INTO szla (prntip, szlaszam, kuldve) VALUES ('S', 1, TRUE), ('S', 2, FALSE), "
+                              "('S', 3, NULL)"));
+    applyFieldPatches(db);
+    QCOMPARE(db.fieldInfo(QStringLiteral("szla"), QStringLiteral("atadva")).type, QStringLiteral("BOOLEAN"));
+    QCOMPARE(db.fillItems(QStringLiteral("SELECT atadva || '/' || COALESCE(kuldve, '-') FROM szla ORDER BY szlaszam")),
+             (QStringList{"1/1", "0/0", "0/-"}));
 }
 
 // A start stopped between adding a field and filling it must not leave an

@@ -222,6 +222,25 @@ private Q_SLOTS:
         QVERIFY(second.warnings.isEmpty());
     }
 
+    // The version change gives the documents the hand-over flag of their
+    // old kuldve mark, so that no document is handed over twice.
+    void handOverFlagFromSentMark() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Data"));
+        {
+            Database db(QStringLiteral("old"));
+            test::createOldFolder(db, folder, {QStringLiteral("hand-over"), {}, {QStringLiteral("szla.atadva")}, {}});
+            db.execSql(QStringLiteral("INSERT INTO szla (prntip, szlaszam, kuldve) VALUES ('S', 1, TRUE), "
+                                      "('S', 2, FALSE), ('S', 3, NULL)"));
+        }
+        Recorder r;
+        upgradeFolder(folder, r);
+        Database db(QStringLiteral("check"));
+        db.open(folder);
+        QCOMPARE(db.fillItems(QStringLiteral("SELECT atadva FROM szla ORDER BY szlaszam")),
+                 (QStringList{"1", "0", "0"}));
+    }
+
     // The edge cases of single steps.
     void singleSteps() {
         QTemporaryDir dir;

@@ -106,7 +106,7 @@ OldLayout scripts() {
 OldLayout startFields() {
     return {QStringLiteral("fields of the program's start"),
             {QStringLiteral("eloleg"), QStringLiteral("mail"), QStringLiteral("naplo")},
-            fieldsOf("szla", {"neta", "penzforgelsz", "adoment_hiv", "tkata"}) + fieldsOf("cikkszam", {"neta"}) +
+            fieldsOf("szla", {"neta", "penzforgelsz", "adoment_hiv", "tkata", "atadva"}) + fieldsOf("cikkszam", {"neta"}) +
                 fieldsOf("beallit", {"penzforgelsz"}) + fieldsOf("minta_sor", {"megjegyzes"}) +
                 fieldsOf("felhasznalo", {"jelszohash"}),
             {}};

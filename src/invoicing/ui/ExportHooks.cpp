@@ -7,4 +7,9 @@ AuditExportHooks& auditExportHooks() {
     return hooks;
 }
 
+AccountingExportHooks& accountingExportHooks() {
+    static AccountingExportHooks hooks;
+    return hooks;
+}
+
 } // namespace orvix::ui

@@ -26,4 +26,14 @@ struct AuditExportHooks {
 
 AuditExportHooks& auditExportHooks();
 
+// The accounting hand-overs (NAV menu): each opens its window.
+struct AccountingExportHooks {
+    // "ForintSoft könyvelő program interface".
+    std::function<void(QWidget* parent, Database& db, Dialogs& dialogs)> forintSoft;
+    // "KSzlaKet interface".
+    std::function<void(QWidget* parent, Database& db, Dialogs& dialogs)> kSzlaKet;
+};
+
+AccountingExportHooks& accountingExportHooks();
+
 } // namespace orvix::ui

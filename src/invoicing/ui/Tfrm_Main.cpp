@@ -6,6 +6,7 @@
 #include "masters/CodeTables.h"
 #include "masters/Customers.h"
 #include "masters/Products.h"
+#include "masters/ui/Tfrm_Afakulcs.h"
 #include "masters/ui/Tfrm_Cikktorzs.h"
 #include "masters/ui/Tfrm_CodeTable.h"
 #include "masters/ui/Tfrm_SzallitasiCimek.h"
@@ -362,6 +363,10 @@ void Tfrm_Main::installMasterHandlers() {
         if (const auto customer = currentCustomer(list))
             openDeliveryAddresses(this, *m_db, *customer);
     });
+    handle("aAfakulcs", OnAllLists, [this](int) {
+        ui::Tfrm_Afakulcs window(*m_db, m_dialogs, [this] { refreshList(Products); }, this);
+        window.exec();
+    });
     handle("aTulajdonos", OnAllLists, [this](int) {
         openIssuerWindow(this, *m_db);
         setWindowTitle(mainCaption(*m_db));
@@ -427,6 +432,12 @@ void Tfrm_Main::installInvoicingHandlers() {
         handle("aNav1", OnAllLists, [this](int) { ui::auditExportHooks().byPeriod(this, *m_db, m_dialogs); });
     if (audit.byNumbers)
         handle("aNav2", OnAllLists, [this](int) { ui::auditExportHooks().byNumbers(this, *m_db, m_dialogs); });
+    // The accounting hand-overs, when the program installed them.
+    const ui::AccountingExportHooks& accounting = ui::accountingExportHooks();
+    if (accounting.forintSoft)
+        handle("aForint", OnAllLists, [this](int) { ui::accountingExportHooks().forintSoft(this, *m_db, m_dialogs); });
+    if (accounting.kSzlaKet)
+        handle("aKSzlaKet", OnAllLists, [this](int) { ui::accountingExportHooks().kSzlaKet(this, *m_db, m_dialogs); });
     handle("aEbbolEladok", OnProducts, [this, refresh](int list) {
         const QVariant code = currentKey(list);
         if (!code.isValid())

@@ -568,7 +568,7 @@ void MainWindowTest::actionsOfLaterCapabilitiesAreDisabled() {
         {"aLevel", "PCD"},        {"aHonlap", "PCD"},     {"aPortal", "PCD"},    {"aNevjegy", "PCD"},
         {"aFelhasznalo", "PCD"},  {"aNyelv", "PCD"},      {"aAdatbazis", "PCD"}, {"aBetuNovel", "PCD"},
         {"aBetuCsokkent", "PCD"}, {"aBezar", "PCD"},    {"aUj", "PC"},         {"aSzerkeszt", "PCD"},
-        {"aTulajdonos", "PCD"}, {"aMe", "PCD"},        {"aTorzsVtsz", "PCD"},
+        {"aTulajdonos", "PCD"}, {"aAfakulcs", "PCD"}, {"aMe", "PCD"},        {"aTorzsVtsz", "PCD"},
         {"aSzarmazas", "PCD"},    {"aKategoria", "PCD"},  {"aFiztip", "PCD"},    {"aVat", "PCD"},
         {"aPrnTip", "PCD"},       {"aKasszak", "PCD"},    {"aKasszaTipus", "PCD"}, {"aSzallito", "PCD"},
         {"aProforma", "PCD"},     {"aEbbolEladok", "P"},    {"aKonyvel", "D"},     {"aJovair", "PCD"},
