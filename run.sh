@@ -8,7 +8,10 @@ source scripts/deps.sh
 orvix_install_deps
 
 build=build-release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVIX_BUILD_TESTS=OFF -DORVIX_BUILD_BENCH=OFF >/dev/null
+launcher=()
+# A compiler cache, where the developer has one, makes rebuilds quick.
+if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
+cmake -S . -B "$build" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release -DORVIX_BUILD_TESTS=OFF -DORVIX_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 program_dir="$PWD/$build"

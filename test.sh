@@ -6,7 +6,10 @@ source scripts/deps.sh
 orvix_install_deps
 
 build=build
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVIX_SANITIZE=ON >/dev/null
+launcher=()
+# A compiler cache, where the developer has one, makes rebuilds quick.
+if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
+cmake -S . -B "$build" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DORVIX_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 scratch=$(mktemp -d)
