@@ -7,10 +7,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -305,41 +305,22 @@ bool xmlChar(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// Appends UTF-8 text, at most maxLength characters of it (as the schema
-// counts them: one per code point), dropping what XML cannot carry (and
-// bytes that are no UTF-8), writing &, < and > as entity references. The
-// text is cut before it is escaped, so an entity is always whole.
-void appendEscaped(QByteArray& out, QByteArrayView value, int maxLength) {
-    const qsizetype start = out.size();
-    out.resize(start + value.size() * 5); // "&amp;" is the longest form of a byte
-    char* p = out.data() + start;
+// Calls keep(bytes, length) for every character of UTF-8 text that XML can
+// carry, in order, skipping the rest (and bytes that are no UTF-8); stops
+// when keep returns false.
+template <class Keep>
+void forEachXmlChar(QByteArrayView value, Keep&& keep) {
     const auto* s = reinterpret_cast<const unsigned char*>(value.data());
     const qsizetype n = value.size();
-    int count = 0;
     qsizetype i = 0;
-    while (i < n && count < maxLength) {
+    while (i < n) {
         const unsigned char b = s[i];
         if (b < 0x80) {
             ++i;
             if (b < 0x20 && b != 0x9 && b != 0xA && b != 0xD)
                 continue;
-            ++count;
-            switch (b) {
-            case '&':
-                std::memcpy(p, "&amp;", 5);
-                p += 5;
-                break;
-            case '<':
-                std::memcpy(p, "&lt;", 4);
-                p += 4;
-                break;
-            case '>':
-                std::memcpy(p, "&gt;", 4);
-                p += 4;
-                break;
-            default:
-                *p++ = char(b);
-            }
+            if (!keep(s + i - 1, 1))
+                return;
             continue;
         }
         int len;
@@ -364,18 +345,72 @@ void appendEscaped(QByteArray& out, QByteArrayView value, int maxLength) {
             ++i;
             continue;
         }
-        std::memcpy(p, s + i, size_t(len));
-        p += len;
+        if (!keep(s + i, len))
+            return;
         i += len;
-        ++count;
     }
+}
+
+// Appends UTF-8 text, at most maxLength characters of it (as the schema
+// counts them: one per code point), dropping what XML cannot carry (and
+// bytes that are no UTF-8), writing &, < and > as entity references. The
+// text is cut before it is escaped, so an entity is always whole.
+void appendEscaped(QByteArray& out, QByteArrayView value, int maxLength) {
+    const qsizetype start = out.size();
+    out.resize(start + value.size() * 5); // "&amp;" is the longest form of a byte
+    char* p = out.data() + start;
+    int count = 0;
+    forEachXmlChar(value, [&](const unsigned char* c, int len) {
+        if (count >= maxLength)
+            return false;
+        ++count;
+        if (len > 1) {
+            std::memcpy(p, c, size_t(len));
+            p += len;
+            return true;
+        }
+        switch (*c) {
+        case '&':
+            std::memcpy(p, "&amp;", 5);
+            p += 5;
+            break;
+        case '<':
+            std::memcpy(p, "&lt;", 4);
+            p += 4;
+            break;
+        case '>':
+            std::memcpy(p, "&gt;", 4);
+            p += 4;
+            break;
+        default:
+            *p++ = char(*c);
+        }
+        return true;
+    });
     out.resize(p - out.constData());
 }
 
-// Characters of UTF-8 text.
+
+// What of a stored text reaches the file (before escaping): the characters
+// XML can carry. Plain printable text is its own, and is not copied.
+QByteArray xmlKept(QByteArrayView v) {
+    bool plain = true;
+    for (const char c : v)
+        plain = plain && static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x80;
+    if (plain)
+        return QByteArray::fromRawData(v.data(), v.size());
+    QByteArray kept;
+    forEachXmlChar(v, [&](const unsigned char* c, int len) {
+        kept.append(reinterpret_cast<const char*>(c), len);
+        return true;
+    });
+    return kept;
+}
+
+// Characters of UTF-8 text as the file will hold them.
 int lengthOf(QByteArrayView v) {
     int n = 0;
-    for (const char c : v)
+    for (const char c : xmlKept(v))
         n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
@@ -391,7 +426,10 @@ QByteArrayView trimmed(QByteArrayView v) {
     return v.sliced(b, e - b);
 }
 
-bool blank(QByteArrayView v) { return trimmed(v).isEmpty(); }
+// A text is blank when nothing but spaces of it would reach the file: a
+// name made of control characters or broken bytes writes no element the
+// schema accepts.
+bool blank(QByteArrayView v) { return trimmed(xmlKept(v)).isEmpty(); }
 bool flagSet(QByteArrayView v) { return trimmed(v) == QByteArrayView("I"); }
 
 QString str(QByteArrayView v) { return QString::fromUtf8(v); }
@@ -834,51 +872,52 @@ AuditExportResult writeAuditXml(Database& db, const AuditSelection& selection, c
         throw nothing();
 
     // The head counts and dates the documents in the file. It is written
-    // first as the selection promises it, and the documents after it; the
-    // target is replaced only when the whole file is complete.
+    // first as the selection promises it, and the documents after it, into
+    // a scratch file beside the target, which takes the target's place only
+    // when the whole file is complete. The documents are read once: when
+    // some were left out (or the folder changed while it was read), the file
+    // is put together anew from the head of what was written and the
+    // documents already in the scratch file.
     const Summary expected = expectedSummary(db, selection, result.selected);
-    {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            throw AuditError(fileError(path, file.errorString()));
-        file.write(headText(today, expected));
-        const Summary written = writeDocuments(db, selection, file, path, result, progress);
-        if (written == expected && result.leftOut.isEmpty()) {
-            file.write("</szamlak>\r\n");
-            if (!file.commit())
-                throw AuditError(fileError(path, file.errorString()));
-            result.written = written.count;
-            return result;
-        }
-        file.cancelWriting();
-    }
-
-    // Documents were left out (or the folder changed while it was read): the
-    // documents go into a scratch file next to the target first, and the
-    // file is put together from the head of what was written and them.
-    QTemporaryFile body(QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".audit-XXXXXX.tmp")));
-    if (!body.open())
-        throw AuditError(fileError(path, body.errorString()));
-    const Summary written = writeDocuments(db, selection, body, path, result, progress);
+    const QString scratchPattern = QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".audit-XXXXXX.tmp"));
+    QTemporaryFile first(scratchPattern);
+    if (!first.open())
+        throw AuditError(fileError(path, first.errorString()));
+    const QByteArray promised = headText(today, expected);
+    if (first.write(promised) != promised.size())
+        throw AuditError(fileError(path, first.errorString()));
+    const Summary written = writeDocuments(db, selection, first, path, result, progress);
     result.written = written.count;
     if (written.count == 0)
         throw nothing();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const auto finish = [&](QTemporaryFile& file) {
+        if (file.write("</szamlak>\r\n") < 0 || !file.flush())
+            throw AuditError(fileError(path, file.errorString()));
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                            QFileDevice::ReadOther);
+        file.close();
+        if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+            throw AuditError(fileError(path, QString::fromLocal8Bit(std::strerror(errno))));
+        file.setAutoRemove(false);
+    };
+    if (written == expected) {
+        finish(first);
+        return result;
+    }
+    QTemporaryFile file(scratchPattern);
+    if (!file.open())
         throw AuditError(fileError(path, file.errorString()));
     file.write(headText(today, written));
-    body.seek(0);
+    first.seek(promised.size());
     QByteArray chunk;
-    while (!body.atEnd()) {
-        chunk = body.read(4 << 20);
+    while (!first.atEnd()) {
+        chunk = first.read(4 << 20);
         if (chunk.isEmpty())
-            throw AuditError(fileError(path, body.errorString()));
+            throw AuditError(fileError(path, first.errorString()));
         if (file.write(chunk) != chunk.size())
-            break; // the save file reports it at commit
+            throw AuditError(fileError(path, file.errorString()));
     }
-    file.write("</szamlak>\r\n");
-    if (!file.commit())
-        throw AuditError(fileError(path, file.errorString()));
+    finish(file);
     return result;
 }
 

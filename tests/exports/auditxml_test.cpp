@@ -340,6 +340,12 @@ private Q_SLOTS:
             << "UPDATE szla SET ugyfel_nev='  ' WHERE szla=%1" << "üres a vevő neve";
         QTest::newRow("short postcode")
             << "UPDATE szla SET szla_irsz='12' WHERE szla=%1" << "vevő irányítószáma rövidebb";
+        QTest::newRow("customer name of control characters only")
+            << "UPDATE szla SET ugyfel_nev=char(1,2,31) WHERE szla=%1" << "üres a vevő neve";
+        QTest::newRow("line name of broken bytes only")
+            << "UPDATE szla_sor SET cikkszam_nev=CAST(X'FFFE80' AS TEXT) WHERE szla=%1" << "1. tételsor megnevezése";
+        QTest::newRow("postcode short once control characters are dropped")
+            << "UPDATE szla SET szla_irsz='12'||char(1,2,3) WHERE szla=%1" << "vevő irányítószáma rövidebb";
         QTest::newRow("line without a name")
             << "UPDATE szla_sor SET cikkszam_nev='' WHERE szla=%1" << "1. tételsor megnevezése";
         QTest::newRow("amount beyond the schema")
@@ -369,6 +375,33 @@ private Q_SLOTS:
         AuditFile x(path);
         QCOMPARE(x.values(QStringLiteral("//n:szlasorszam")), QStringList{f.number(good)});
         QCOMPARE(x.value(QStringLiteral("/n:szamlak/n:export_szla_db")), QStringLiteral("1"));
+    }
+
+    // Every optional flag of the issuer and the closing clauses at once, in
+    // the schema's order.
+    void everyFlag() {
+        AuditFixture f;
+        const qint64 c = f.customer(QStringLiteral("Vevő Kft."));
+        AuditLine line{QStringLiteral("Szolgáltatás"), 2, 1000, 27};
+        line.intermediated = QStringLiteral("I");
+        line.margin = 2;
+        const qint64 key =
+            f.document(c, {line}, kDay, kKindInvoice,
+                       QStringLiteral("tkata='I', tegyeni='I', tvallig='ES-123456', tvallignev='Kiss Péter', "
+                                      "penzforgelsz='I', fa='I', adoment_hiv='I', neta='I'"));
+        const QString path = outFile(QStringLiteral("flags.xml"));
+        const AuditExportResult r = exportValid(f.db(), AuditSelection::period(kDay, kDay), path);
+        QCOMPARE(r.written, 1);
+        AuditFile x(path);
+        const QString d = doc(f.number(key));
+        for (const char* element :
+             {"/n:szamlakibocsato/n:kisadozo", "/n:szamlakibocsato/n:egyeni_vallalkozo",
+              "/n:termek_szolgaltatas_tetelek/n:kozv_szolgaltatas", "/n:zaradekok/n:penzforgelsz",
+              "/n:zaradekok/n:ford_ado", "/n:zaradekok/n:adoment_hiv", "/n:zaradekok/n:neta"})
+            QVERIFY2(x.value(d + QLatin1String(element)) == QStringLiteral("true"), element);
+        QCOMPARE(x.value(d + QStringLiteral("/n:szamlakibocsato/n:ev_nyilv_tart_szam")), QStringLiteral("ES-123456"));
+        QCOMPARE(x.value(d + QStringLiteral("/n:szamlakibocsato/n:ev_neve")), QStringLiteral("Kiss Péter"));
+        QCOMPARE(x.value(d + QStringLiteral("/n:zaradekok/n:kulonb_szer_szab")), QStringLiteral("2"));
     }
 
     // With nothing the file can carry, no file is written and an existing
