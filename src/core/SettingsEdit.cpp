@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <cmath>
 
 namespace orvix {
 
@@ -33,7 +34,7 @@ QPair<qint64, qint64> numberRange(const QString& name) {
     if (name == QLatin1String("alappld"))
         return {0, 99};
     if (name == QLatin1String("szlaforma"))
-        return {0, 99};
+        return {0, 1}; // Design 1 or Design 2
     return {0, 9999};
 }
 
@@ -85,7 +86,7 @@ std::optional<QString> checkSetting(const QString& key, const QString& value) {
     case data::FieldType::Float: {
         bool ok = false;
         const double d = QString(value.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        if (!ok)
+        if (!ok || !std::isfinite(d))
             return QStringLiteral("A(z) %1 értéke szám kell legyen, nem \"%2\".").arg(name, value);
         if (d < 0 || d > 100)
             return QStringLiteral("A(z) %1 (ÁFA kulcs) 0 és 100 között lehet, nem %2.").arg(name, value);
@@ -96,15 +97,27 @@ std::optional<QString> checkSetting(const QString& key, const QString& value) {
     }
     if (f->width > 0 && value.size() > f->width)
         return QStringLiteral("A(z) %1 legfeljebb %2 karakter lehet.").arg(name).arg(f->width);
+    if (name == QLatin1String("amtm") && !value.isEmpty() && value != QLatin1String("AM"))
+        return QStringLiteral("Az alanyi mentes betűjele üres vagy AM lehet, nem \"%1\".").arg(value);
     if (isFolderSetting(name) && !value.trimmed().isEmpty() && !QFileInfo(value.trimmed()).isDir())
         return QStringLiteral("Nem létező mappa (%1): %2").arg(name, QDir::toNativeSeparators(value.trimmed()));
     return std::nullopt;
 }
 
 std::optional<QString> saveSettings(Database& db, const SettingValues& changes) {
-    for (const auto& [key, value] : changes)
+    for (const auto& [key, value] : changes) {
         if (const auto error = checkSetting(key, value))
             return error;
+        // The default payment method reaches every new document and customer.
+        if (key.compare(QLatin1String("alapfiztip"), Qt::CaseInsensitive) == 0 &&
+            db.queryInt(QStringLiteral("SELECT COUNT(*) FROM fiztip WHERE fiztip = ?"), 0,
+                        {value.trimmed().toLongLong()}) == 0)
+            return QStringLiteral("Nem létező fizetési mód: %1").arg(value.trimmed());
+    }
+    if (changes.isEmpty())
+        return std::nullopt;
+    if (db.queryInt(QStringLiteral("SELECT COUNT(*) FROM beallit"), 0) == 0)
+        return QStringLiteral("Az adatmappában nincs beállítás rekord (beallit); a karbantartó program pótolja.");
     Database::Transaction tx(db);
     for (const auto& [key, value] : changes) {
         const data::FieldDef* f = settingField(key);

@@ -121,6 +121,37 @@ private Q_SLOTS:
         QCOMPARE(count(folder, QStringLiteral("vat")), 3);
     }
 
+    // settings prints one key=value line per field, multi-line notes
+    // included, and --set takes back what it printed; a refused value
+    // changes nothing.
+    void settingsCommand() {
+        const QString folder = path(QStringLiteral("settings/Adatok"));
+        QCOMPARE(run({QStringLiteral("init"), folder}).exitCode, 0);
+        Run r = run({QStringLiteral("settings"), folder, QStringLiteral("--set"),
+                     QStringLiteral("alapmegjegyzes=Első sor\\nMásodik \\\\ sor"), QStringLiteral("--set"),
+                     QStringLiteral("vangari=I")});
+        QCOMPARE(r.exitCode, 0);
+        r = run({QStringLiteral("settings"), folder});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY(lines.contains(QStringLiteral("vangari=I")));
+        QVERIFY2(lines.contains(QStringLiteral("alapmegjegyzes=Első sor\\nMásodik \\\\ sor")), qPrintable(r.out));
+        for (const QString& line : lines)
+            QVERIFY2(line.contains(QLatin1Char('=')), qPrintable(line));
+        {
+            Database db(QStringLiteral("cli_settings"));
+            db.open(folder);
+            QCOMPARE(db.queryText(QStringLiteral("SELECT alapmegjegyzes FROM beallit"), QString()),
+                     QStringLiteral("Első sor\nMásodik \\ sor"));
+        }
+        r = run({QStringLiteral("settings"), folder, QStringLiteral("--set"), QStringLiteral("vangari=N"),
+                 QStringLiteral("--set"), QStringLiteral("afa0=nan")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(run({QStringLiteral("settings"), folder}).out.contains(QStringLiteral("vangari=I")));
+        QCOMPARE(run({QStringLiteral("settings"), folder, QStringLiteral("--set"), QStringLiteral("vangari")}).exitCode,
+                 2);
+    }
+
     void demoDataFillsOnce_data() {
         QTest::addColumn<bool>("initFirst");
         QTest::newRow("new folder") << false;

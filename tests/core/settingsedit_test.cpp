@@ -31,6 +31,20 @@ private Q_SLOTS:
         QTest::newRow("first number zero") << "indulszla" << "0" << "között";
         QTest::newRow("unknown key") << "nincsilyen" << "1" << "Ismeretlen beállítás";
         QTest::newRow("the key field") << "beallit" << "2" << "Ismeretlen beállítás";
+        QTest::newRow("rate not a number at all") << "afa0" << "nan" << "szám kell";
+        QTest::newRow("a third invoice layout") << "szlaforma" << "7" << "0 és 1 között";
+        QTest::newRow("exemption mark other than AM") << "amtm" << "XY" << "üres vagy AM";
+        QTest::newRow("payment method that does not exist") << "alapfiztip" << "999" << "Nem létező fizetési mód";
+    }
+
+    // A folder whose settings row is missing refuses the save instead of
+    // reporting a change that went nowhere.
+    void noRow() {
+        test::TempDataFolder t;
+        t.db.execSql(QStringLiteral("DELETE FROM beallit"));
+        const auto error = saveSettings(t.db, {{QStringLiteral("vangari"), QStringLiteral("I")}});
+        QVERIFY(error);
+        QVERIFY2(error->contains(QStringLiteral("nincs beállítás rekord")), qPrintable(*error));
     }
 
     void refused() {
