@@ -277,4 +277,24 @@ bool backupDataFolder(AppContext& ctx, const QString& folder, const QString& zip
     return true;
 }
 
+QString mainArchiveFolder(AppContext& ctx) {
+    QString folder = ctx.config.archive.trimmed();
+    if (folder.isEmpty()) {
+        folder = QDir(ctx.folders.work).filePath(QStringLiteral("Archiv"));
+        ctx.config.archive = folder;
+        ctx.folders.archive = folder;
+    }
+    QDir().mkpath(folder);
+    return folder;
+}
+
+bool archiveOpenDataFolder(AppContext& ctx, const QString& zipFile, Dialogs& dialogs) {
+    if (const auto error = archiveDataFolder(ctx.folders.data, zipFile)) {
+        dialogs.error(QStringLiteral("Hiba az archiválás közben\n%1").arg(*error));
+        return false;
+    }
+    dialogs.info(QStringLiteral("Archív állomány kész."));
+    return true;
+}
+
 } // namespace orvix

@@ -39,4 +39,14 @@ QString backupArchiveFolder(AppContext& ctx, Dialogs& dialogs);
 // Archive/LastArchive becomes today. True when the archive was made.
 bool backupDataFolder(AppContext& ctx, const QString& folder, const QString& zipFile, Dialogs& dialogs);
 
+// The archive folder of the main window's archive: an empty setting becomes
+// the work folder's Archiv (without a message); the folder is created when
+// missing.
+QString mainArchiveFolder(AppContext& ctx);
+
+// The main window's archive of the open data folder into zipFile: the error
+// "Hiba az archiválás közben" with the reason, or the information "Archív
+// állomány kész.". True when the archive was made.
+bool archiveOpenDataFolder(AppContext& ctx, const QString& zipFile, Dialogs& dialogs);
+
 } // namespace orvix

@@ -1,6 +1,7 @@
 #include "core/SettingsEdit.h"
 
 #include "common/Database.h"
+#include "core/AppContext.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -130,6 +131,34 @@ std::optional<QString> saveSettings(Database& db, const SettingValues& changes) 
     }
     tx.commit();
     return std::nullopt;
+}
+
+IniSettings iniSettings(const AppConfig& config) {
+    return {config.archive,     config.pic1,     config.pic2,     config.prnSzla,
+            config.prnSzallLev, config.prnProforma, config.prnEgyeb, config.atvet};
+}
+
+std::optional<QString> checkIniSettings(const IniSettings& values) {
+    const QString archive = values.archive.trimmed();
+    if (!archive.isEmpty() && !QFileInfo(archive).isDir())
+        return QStringLiteral("Nem létező archiválási mappa: %1").arg(QDir::toNativeSeparators(archive));
+    for (const QString& picture : {values.pic1, values.pic2})
+        if (!picture.trimmed().isEmpty() && !QFileInfo(picture.trimmed()).isFile())
+            return QStringLiteral("Nem létező képfájl: %1").arg(QDir::toNativeSeparators(picture.trimmed()));
+    return std::nullopt;
+}
+
+void applyIniSettings(AppContext& ctx, const IniSettings& values) {
+    AppConfig& c = ctx.config;
+    c.archive = values.archive.trimmed();
+    c.pic1 = values.pic1.trimmed();
+    c.pic2 = values.pic2.trimmed();
+    c.prnSzla = values.prnSzla;
+    c.prnSzallLev = values.prnSzallLev;
+    c.prnProforma = values.prnProforma;
+    c.prnEgyeb = values.prnEgyeb;
+    c.atvet = values.atvet;
+    ctx.folders.archive = c.archive;
 }
 
 } // namespace orvix

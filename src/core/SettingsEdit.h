@@ -13,6 +13,8 @@
 namespace orvix {
 
 class Database;
+struct AppConfig;
+struct AppContext;
 
 using SettingValues = QList<QPair<QString, QString>>;
 
@@ -27,5 +29,29 @@ std::optional<QString> checkSetting(const QString& key, const QString& value);
 // Checks every change first; saves them all in one transaction only when each
 // one passes. Returns the first refusal's message; nothing is saved then.
 std::optional<QString> saveSettings(Database& db, const SettingValues& changes);
+
+// The values of the configuration file the settings window edits beside the
+// record: they reach the file at exit with the other ini values.
+struct IniSettings {
+    QString archive;     // Database / Archive
+    QString pic1;        // Defaults / Pic1
+    QString pic2;        // Defaults / Pic2
+    QString prnSzla;     // Printers / Szla
+    QString prnSzallLev; // Printers / SzallLev
+    QString prnProforma; // Printers / Proforma
+    QString prnEgyeb;    // Printers / Egyeb
+    bool atvet = true;   // Szamla / Atvet
+    bool operator==(const IniSettings&) const = default;
+};
+
+IniSettings iniSettings(const AppConfig& config);
+
+// The archive folder empty or an existing folder; each picture empty or an
+// existing file. The Hungarian message of the first that is not.
+std::optional<QString> checkIniSettings(const IniSettings& values);
+
+// Takes the values into the program-wide values (the archive folder into the
+// folders too).
+void applyIniSettings(AppContext& ctx, const IniSettings& values);
 
 } // namespace orvix

@@ -251,6 +251,17 @@ bool openDataFolder(Database& db, const QString& folder, Dialogs& dialogs) {
     }
 }
 
+namespace {
+
+void checkZentraFolder(AppContext& ctx, Dialogs& dialogs) {
+    if (ctx.settings.vanzentra && !QFileInfo(ctx.settings.evautvonal).isDir()) {
+        dialogs.error(QStringLiteral("Nem létező Zentra adatbázis"));
+        ctx.settings.vanzentra = false;
+    }
+}
+
+} // namespace
+
 StartupResult startUp(AppContext& ctx, Database& db, Dialogs& dialogs, const QString& programFolder) {
     ctx.folders = locateFolders(programFolder);
     ctx.ini.load(ctx.folders.iniPath());
@@ -290,13 +301,15 @@ StartupResult startUp(AppContext& ctx, Database& db, Dialogs& dialogs, const QSt
         db.close();
         return StartupResult::Cancelled;
     }
-    if (ctx.settings.vanzentra && !QFileInfo(ctx.settings.evautvonal).isDir()) {
-        dialogs.error(QStringLiteral("Nem létező Zentra adatbázis"));
-        ctx.settings.vanzentra = false;
-    }
+    checkZentraFolder(ctx, dialogs);
     ctx.user = CurrentUser{};
     ctx.db = &db;
     return StartupResult::Opened;
+}
+
+void reloadSettings(AppContext& ctx, Database& db, Dialogs& dialogs) {
+    ctx.settings = loadSettings(db);
+    checkZentraFolder(ctx, dialogs);
 }
 
 void shutDown(AppContext& ctx) {

@@ -52,4 +52,9 @@ StartupResult startUp(AppContext& ctx, Database& db, Dialogs& dialogs, const QSt
 // Exit: closes the database and writes the ini values back.
 void shutDown(AppContext& ctx);
 
+// Reads the settings record anew (at start and after the settings window):
+// a Zentra feed whose folder does not exist is switched off with the error
+// "Nem létező Zentra adatbázis".
+void reloadSettings(AppContext& ctx, Database& db, Dialogs& dialogs);
+
 } // namespace orvix

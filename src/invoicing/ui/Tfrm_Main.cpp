@@ -16,6 +16,7 @@
 
 #include "common/Database.h"
 #include "core/AppContext.h"
+#include "core/Archive.h"
 #include "core/Dialogs.h"
 #include "core/Rights.h"
 #include "core/Startup.h"
@@ -148,6 +149,13 @@ Tfrm_Main::Tfrm_Main(Dialogs& dialogs, const QString& programFolder, QWidget* pa
     setWindowTitle(QStringLiteral("Orvix Számla"));
     m_chooseSaveFile = [this](const QString& caption, const QString& name) {
         return defaultSaveFile(this, caption, name);
+    };
+    m_chooseArchiveFile = [this](const QString& offered) {
+        QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Adatbázis archiválás"), offered,
+                                                    QStringLiteral("ZIP archívumok (*.zip)"));
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".zip");
+        return path;
     };
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     m_exportList = [this](const QString& select, const QString& fileName, const QHash<QString, QString>& labels) {
@@ -328,6 +336,7 @@ void Tfrm_Main::installHandlers() {
     handle("aFelhasznalo", OnAllLists, [this](int) { openUsersWindow(this, *m_db); });
     handle("aNyelv", OnAllLists, [this](int) { openTranslation(); });
     handle("aAdatbazis", OnAllLists, [this](int) { openDatabaseList(); });
+    handle("aArchival", OnAllLists, [this](int) { archiveDatabase(); });
     handle("aBetuNovel", OnAllLists, [this](int) { changeFontSize(+1); });
     handle("aBetuCsokkent", OnAllLists, [this](int) { changeFontSize(-1); });
     handle("aBezar", OnAllLists, [this](int) { close(); });
@@ -815,6 +824,26 @@ void Tfrm_Main::buildStatusBar() {
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString& text) {
         m_panel[1]->setText(text.isEmpty() ? QString() : QStringLiteral("  ") + text);
     });
+}
+
+void Tfrm_Main::settingsChanged() {
+    reloadSettings(app(), *m_db, m_dialogs);
+    applySettingsToActions();
+    setWindowTitle(mainCaption(*m_db));
+}
+
+// The open data folder into a ZIP file. The database goes in as a snapshot,
+// so the lists stay open while it is made; afterwards (and when the dialog
+// is cancelled) the products list is shown again.
+void Tfrm_Main::archiveDatabase() {
+    AppContext& ctx = app();
+    const QString file = m_chooseArchiveFile(offeredArchiveFile(mainArchiveFolder(ctx), QDate::currentDate()));
+    if (!file.isEmpty() && !archiveOpenDataFolder(ctx, file, m_dialogs))
+        return;
+    if (m_current == Products)
+        openList(Products);
+    else
+        switchToList(Products);
 }
 
 void Tfrm_Main::applySettingsToActions() {

@@ -87,6 +87,14 @@ public:
     using SaveFileChooser = std::function<QString(const QString& caption, const QString& suggestedName)>;
     using UrlOpener = std::function<bool(const QUrl& url)>;
     void setSaveFileChooser(SaveFileChooser chooser) { m_chooseSaveFile = std::move(chooser); }
+    // The save dialog of "Adatbázis archiválás" (the offered file in the
+    // archive folder; empty when cancelled); tests put their own in.
+    using ArchiveFileChooser = std::function<QString(const QString& offeredFile)>;
+    void setArchiveFileChooser(ArchiveFileChooser chooser) { m_chooseArchiveFile = std::move(chooser); }
+
+    // After the settings window: the settings record is read anew and the
+    // actions it shows or hides follow it at once.
+    void settingsChanged();
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
     // The export window of "Excelbe" (the shown list's statement, the
     // proposed file name, the display labels of its fields) and the window
@@ -128,6 +136,7 @@ private:
     std::optional<qint64> currentCustomer(int list);
     void reopenOn(int list, const QVariant& key);
     void applySettingsToActions();
+    void archiveDatabase();
     void updateActionStates();
     void runAction(const QString& name);
     void handle(const char* name, int listMask, std::function<void(int)> handler);
@@ -182,6 +191,7 @@ private:
     QHash<QString, ActionState> m_actions;
     QVector<DropDown> m_dropDowns;
     SaveFileChooser m_chooseSaveFile;
+    ArchiveFileChooser m_chooseArchiveFile;
     UrlOpener m_openUrl;
     ListExporter m_exportList;
     HtmlExporter m_exportHtml;

@@ -102,6 +102,7 @@ private Q_SLOTS:
     void newDocumentAsksReverseChargeFirst();
     void productColumnsTakeTheirShares();
     void productOrderReachesTheChooser();
+    void archiveFromTheMainWindow();
     void altDigitInASearchBoxSwitchesLists_data();
     void altDigitInASearchBoxSwitchesLists();
 };
@@ -164,7 +165,7 @@ void MainWindowTest::startOnTestFolder() {
     QCOMPARE(window.action(QStringLiteral("aBetuNovel"))->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+F10")));
     // Capabilities that come later are visibly disabled.
-    QVERIFY(!window.action(QStringLiteral("aArchival"))->isEnabled());
+    QVERIFY(!window.action(QStringLiteral("aSQL"))->isEnabled());
 
     // Font size stops at 22 and at 8.
     for (int i = 0; i < 20; ++i)
@@ -572,7 +573,7 @@ void MainWindowTest::actionsOfLaterCapabilitiesAreDisabled() {
         {"aSzarmazas", "PCD"},    {"aKategoria", "PCD"},  {"aFiztip", "PCD"},    {"aVat", "PCD"},
         {"aPrnTip", "PCD"},       {"aKasszak", "PCD"},    {"aKasszaTipus", "PCD"}, {"aSzallito", "PCD"},
         {"aProforma", "PCD"},     {"aEbbolEladok", "P"},    {"aKonyvel", "D"},     {"aJovair", "PCD"},
-        {"aKifizet", "D"},        {"aKifizet2", "D"}};
+        {"aKifizet", "D"},        {"aKifizet2", "D"},     {"aArchival", "PCD"}};
     QSet<QKeySequence> shortcuts;
     for (const ActionDef& def : mainWindowActions()) {
         QAction* a = w->action(QLatin1String(def.name));
@@ -909,6 +910,49 @@ void MainWindowTest::productOrderReachesTheChooser() {
 // actions' shortcuts, and in a window that gets the keyboard without being
 // the active one (under X without a window manager giving it the focus) as
 // plain key presses, which no window shortcut takes.
+// "Adatbázis archiválás" offers the day's file in the work folder's Archiv
+// (made for an empty setting), says when the archive is ready and shows the
+// products list again; a cancelled dialog writes nothing.
+void MainWindowTest::archiveFromTheMainWindow() {
+    ScriptedDialogs dialogs;
+    auto w = openRegister(dialogs);
+    QVERIFY(w);
+    app().config.archive = QStringLiteral("  ");
+    const QString archive = QDir(app().folders.work).filePath(QStringLiteral("Archiv"));
+    const QString offered = QDir(archive).filePath(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                                                   QStringLiteral(".zip"));
+    QStringList offers;
+    w->setArchiveFileChooser([&](const QString& file) {
+        offers << file;
+        return QString();
+    });
+    w->switchToList(Tfrm_Main::Documents);
+    w->action(QStringLiteral("aArchival"))->trigger();
+    QCOMPARE(offers, QStringList{offered});
+    QVERIFY(QFileInfo(archive).isDir());
+    QVERIFY(!QFileInfo::exists(offered));
+    QCOMPARE(w->currentList(), int(Tfrm_Main::Products));
+
+    w->switchToList(Tfrm_Main::Customers);
+    w->setArchiveFileChooser([&](const QString& file) { return file; });
+    dialogs.asked.clear();
+    w->action(QStringLiteral("aArchival"))->trigger();
+    QCOMPARE(dialogs.asked, QStringList{QStringLiteral("info: Archív állomány kész.")});
+    QVERIFY(QFileInfo(offered).size() > 0);
+    QCOMPARE(w->currentList(), int(Tfrm_Main::Products));
+    QCOMPARE(w->grid(Tfrm_Main::Products)->model()->rowCount(), 3);
+
+    // A file that cannot be written: the error, and the list stays.
+    w->switchToList(Tfrm_Main::Customers);
+    w->setArchiveFileChooser([&](const QString&) { return QStringLiteral("/nincs/ilyen/mappa/a.zip"); });
+    dialogs.asked.clear();
+    w->action(QStringLiteral("aArchival"))->trigger();
+    QCOMPARE(dialogs.asked.size(), 1);
+    QVERIFY2(dialogs.asked.first().startsWith(QStringLiteral("error: Hiba az archiválás közben\n")),
+             qPrintable(dialogs.asked.first()));
+    QCOMPARE(w->currentList(), int(Tfrm_Main::Customers));
+}
+
 void MainWindowTest::altDigitInASearchBoxSwitchesLists_data() {
     QTest::addColumn<int>("from");
     QTest::addColumn<bool>("inGrid");
