@@ -9,6 +9,7 @@
 #include "exports/ui/Tfrm_KSzlaKet.h"
 #include "invoicing/ui/Tfrm_Main.h"
 #include "printing/ui/PrintWindows.h"
+#include "printing/ui/Tfrm_Beallitasok.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     orvix::QtDialogs dialogs(nullptr);
     orvix::Tfrm_Main window(dialogs, QApplication::applicationDirPath());
     orvix::ui::installCashBook(window);
+    orvix::ui::installSettingsWindow(window);
     if (!window.startupEnded())
         window.show();
     return application.exec();

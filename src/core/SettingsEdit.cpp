@@ -139,9 +139,12 @@ IniSettings iniSettings(const AppConfig& config) {
 }
 
 std::optional<QString> checkIniSettings(const IniSettings& values) {
+    // The archive folder is the program's own: a new one is made (as the
+    // archive itself would make it), and refused only when it cannot be.
     const QString archive = values.archive.trimmed();
-    if (!archive.isEmpty() && !QFileInfo(archive).isDir())
-        return QStringLiteral("Nem létező archiválási mappa: %1").arg(QDir::toNativeSeparators(archive));
+    if (!archive.isEmpty() && !QFileInfo(archive).isDir() && !QDir().mkpath(archive))
+        return QStringLiteral("Nem létező archiválási mappa, és nem is hozható létre: %1")
+            .arg(QDir::toNativeSeparators(archive));
     for (const QString& picture : {values.pic1, values.pic2})
         if (!picture.trimmed().isEmpty() && !QFileInfo(picture.trimmed()).isFile())
             return QStringLiteral("Nem létező képfájl: %1").arg(QDir::toNativeSeparators(picture.trimmed()));

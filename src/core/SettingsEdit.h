@@ -46,8 +46,9 @@ struct IniSettings {
 
 IniSettings iniSettings(const AppConfig& config);
 
-// The archive folder empty or an existing folder; each picture empty or an
-// existing file. The Hungarian message of the first that is not.
+// The archive folder empty or an existing folder (a missing one is made);
+// each picture empty or an existing file. The Hungarian message of the first
+// that is not.
 std::optional<QString> checkIniSettings(const IniSettings& values);
 
 // Takes the values into the program-wide values (the archive folder into the
