@@ -3,6 +3,7 @@
 #include "common/Database.h"
 #include "core/AppContext.h"
 #include "core/Dialogs.h"
+#include "core/ParallelDeflate.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -13,6 +14,7 @@
 #include <sqlite3.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -77,6 +79,93 @@ std::optional<QString> snapshotDatabase(const QString& source, const QString& ta
     if (rc != SQLITE_DONE)
         return QStringLiteral("Az adatbázis mentése nem sikerült: %1").arg(text);
     return std::nullopt;
+}
+
+// Files from this size on are deflated on every core before libzip writes
+// them as they are; smaller ones libzip deflates itself.
+constexpr qint64 kParallelFrom = 1 << 20;
+
+// A libzip source handing over data deflated beforehand: its statistics
+// say deflate, so the archive takes the bytes without compressing again.
+struct DeflatedSource {
+    DeflatedData data;
+    time_t mtime = 0;
+    size_t piece = 0;
+    qsizetype offset = 0;
+};
+
+zip_int64_t deflatedSourceCallback(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* s = static_cast<DeflatedSource*>(state);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        s->piece = 0;
+        s->offset = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        zip_uint64_t done = 0;
+        auto* out = static_cast<char*>(data);
+        while (done < len && s->piece < s->data.pieces.size()) {
+            const QByteArray& p = s->data.pieces[s->piece];
+            const zip_uint64_t n = std::min<zip_uint64_t>(len - done, zip_uint64_t(p.size() - s->offset));
+            std::memcpy(out + done, p.constData() + s->offset, size_t(n));
+            done += n;
+            s->offset += qsizetype(n);
+            if (s->offset == p.size()) {
+                ++s->piece;
+                s->offset = 0;
+            }
+        }
+        return zip_int64_t(done);
+    }
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD | ZIP_STAT_MTIME;
+        st->size = s->data.size;
+        st->comp_size = s->data.compressedSize;
+        st->crc = s->data.crc;
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->mtime = s->mtime;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(nullptr, data, len);
+    case ZIP_SOURCE_FREE:
+        delete s;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        return -1;
+    }
+}
+
+// The source of one file of the archive; a large file is deflated here on
+// every core. Null with the reason in error.
+zip_source_t* fileSource(zip_t* z, const QString& path, QString& error) {
+    const QFileInfo info(path);
+    if (info.size() < kParallelFrom) {
+        zip_source_t* source = zip_source_file(z, QFile::encodeName(path).constData(), 0, -1);
+        if (!source)
+            error = zipErrorText(z);
+        return source;
+    }
+    auto* state = new DeflatedSource;
+    if (const auto failed = deflateFile(path, state->data)) {
+        delete state;
+        error = *failed;
+        return nullptr;
+    }
+    state->mtime = time_t(info.lastModified().toSecsSinceEpoch());
+    zip_source_t* source = zip_source_function(z, deflatedSourceCallback, state);
+    if (!source) {
+        delete state;
+        error = zipErrorText(z);
+    }
+    return source;
 }
 
 // The files of folder, relative names, sorted; the database's own journal
@@ -146,10 +235,11 @@ std::optional<QString> archiveDataFolder(const QString& folder, const QString& z
         return QStringLiteral("Az archívum nem hozható létre (%1): %2").arg(native(target), zipOpenErrorText(code));
     for (const QString& rel : files) {
         const QString path = rel == dbName ? snapshot : QDir(base).filePath(rel);
-        zip_source_t* source = zip_source_file(z, QFile::encodeName(path).constData(), 0, -1);
+        QString sourceError;
+        zip_source_t* source = fileSource(z, path, sourceError);
         zip_int64_t index = source ? zip_file_add(z, rel.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
-            const QString text = zipErrorText(z);
+            const QString text = source ? zipErrorText(z) : sourceError;
             if (source)
                 zip_source_free(source);
             zip_discard(z);
