@@ -363,6 +363,11 @@ private Q_SLOTS:
         QCOMPARE(w.value("konyvelve").toString(), QStringLiteral("N"));
         QCOMPARE(w.value("eredeti").toLongLong(), key);
         QCOMPARE(w.value("netto").toDouble(), -docRow(db(), key).value("netto").toDouble());
+        // The cancelled document (an advance invoice too) is owed no more.
+        ScriptedDialogs pay;
+        QVERIFY(!PayDocument(db(), pay, key, kToday, QString()));
+        QCOMPARE(pay.askedOf("error"), QStringList{kStornoNotPayable});
+        QCOMPARE(CustomerDebt(db(), 1), 0.0);
         // A second cancel is refused.
         ScriptedDialogs again;
         again.transactionWatch = &db();
