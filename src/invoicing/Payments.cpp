@@ -66,20 +66,22 @@ bool PayDocument(Database& db, Dialogs& dialogs, qint64 document, const QDate& d
         dialogs.error(QStringLiteral("A bizonylat hivatkozása legfeljebb %1 karakter lehet.").arg(kVoucherWidth));
         return false;
     }
+    // A refusal found under the write lock is shown after the rollback.
+    QString refusal;
     try {
-        return retried([&]() -> bool {
+        const bool paid = retried([&]() -> bool {
             Database::Transaction tr(db);
             const std::optional<PaymentView> v = ReadPayment(db, document);
             if (!v) {
-                dialogs.error(QStringLiteral("Nem létező bizonylat: %1").arg(document));
+                refusal = QStringLiteral("Nem létező bizonylat: %1").arg(document);
                 return false;
             }
             if (v->storno) {
-                dialogs.error(kStornoNotPayable);
+                refusal = kStornoNotPayable;
                 return false;
             }
             if (v->paid) {
-                dialogs.error(QStringLiteral("A bizonylat már ki van fizetve."));
+                refusal = QStringLiteral("A bizonylat már ki van fizetve.");
                 return false;
             }
             // Rounding noise is no money: nothing is booked for it.
@@ -92,6 +94,9 @@ bool PayDocument(Database& db, Dialogs& dialogs, qint64 document, const QDate& d
             tr.commit();
             return true;
         });
+        if (!paid)
+            dialogs.error(refusal);
+        return paid;
     } catch (const DbError& e) {
         dialogs.error(e.text());
         return false;
@@ -116,21 +121,25 @@ std::optional<QString> CombinedAmountProblem(double amount, double debt) {
 CombinedPaymentResult PayCustomer(Database& db, Dialogs& dialogs, qint64 customer, double amount,
                                   std::optional<qint64> desk, const QDate& today) {
     if (!(amount >= kPaymentTolerance)) {
-        dialogs.error(QStringLiteral("A kifizetett összegnek pozitívnak kell lennie."));
+        dialogs.error(kAmountNotPositive);
         return {};
     }
+    // A refusal found under the write lock is shown after the rollback.
+    QString refusal;
     try {
-        return retried([&]() -> CombinedPaymentResult {
+        const CombinedPaymentResult outcome = retried([&]() -> CombinedPaymentResult {
             Database::Transaction tr(db);
             if (const auto problem = CombinedAmountProblem(amount, CustomerDebt(db, customer))) {
-                dialogs.error(*problem);
+                refusal = *problem;
                 return {};
             }
             CombinedPaymentResult result;
             if (desk)
                 result.cashEntry = BookCombinedPayment(db, *desk, customer, amount, today).key;
+            // A cancelled invoice is owed no more (its debt is not counted
+            // either): the money goes to the live ones.
             QSqlQuery q = db.select(QStringLiteral("SELECT szla, brutto, penzfizetve FROM szla WHERE ugyfel=? AND "
-                                                   "fizetve='N' AND prntip='S' ORDER BY szla;"),
+                                                   "fizetve='N' AND prntip='S' AND storno='N' ORDER BY szla;"),
                                     {customer});
             struct Open { qint64 id; double outstanding; };
             std::vector<Open> open;
@@ -162,6 +171,9 @@ CombinedPaymentResult PayCustomer(Database& db, Dialogs& dialogs, qint64 custome
             result.left = left;
             return result;
         });
+        if (!outcome.done)
+            dialogs.error(refusal);
+        return outcome;
     } catch (const DbError& e) {
         dialogs.error(e.text());
         return {};

@@ -18,6 +18,7 @@ inline const QString kStornoNotPayable = QStringLiteral("Sztornó bizonylat nem 
 inline const QString kPaymentDone = QStringLiteral("Kifizetés kész.");
 inline const QString kPaymentCaption = QStringLiteral("Kifizetés");
 inline const QString kPaymentPrompt = QStringLiteral("Add meg az összeget");
+inline const QString kAmountNotPositive = QStringLiteral("A kifizetett összegnek pozitívnak kell lennie.");
 
 // Amounts closer than half a fillér (half a cent in a foreign currency) are
 // equal: the rounding noise of sums never leaves a document outstanding.

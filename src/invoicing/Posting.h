@@ -30,6 +30,11 @@ class Dialogs;
 inline const QString kAlreadyPostedMessage = QStringLiteral("A bizonylat már könyvelve lett.");
 inline const QString kAlreadyCancelledStornoMessage = QStringLiteral("A bizonylat már sztornózva lett!");
 inline const QString kNotPostedYetMessage = QStringLiteral("A bizonylat még nem lett könyvelve!");
+// An invoice is reversed once: either by a credit note or by cancelling.
+inline const QString kHasCreditNoteMessage =
+    QStringLiteral("A számlához könyvelt jóváíró számla tartozik, előbb azt kell sztornózni.");
+inline const QString kSourceCancelledMessage =
+    QStringLiteral("A jóváírt számla sztornózva lett, a jóváíró számla nem könyvelhető.");
 inline const QString kCancelQuestion = QStringLiteral("Valóban töröljem a sort?");
 inline const QString kCreditFromInvoiceQuestion =
     QStringLiteral("A jelenlegi számlából készíted a jóváírást?");

@@ -252,16 +252,16 @@ int runPayCustomer(const Arguments& parsed) {
         return badArguments(kPayCustomer, QStringLiteral("az összeg pozitív szám, nem \"%1\".")
                                               .arg(parsed.positional.at(2)));
     if (!parsed.has(kDeskOption))
-        return badArguments(kPayCustomer, QStringLiteral("a pénztár (--desk N) megadása kötelező."));
-    const std::optional<qint64> desk = positiveKey(parsed.value(kDeskOption));
-    if (!desk)
-        return badArguments(kPayCustomer, QStringLiteral("a pénztár kódja pozitív egész szám, nem \"%1\".")
-                                              .arg(parsed.value(kDeskOption)));
+        return badArguments(kPayCustomer, QStringLiteral("hiányzik a kassza száma (--desk N)."));
+    // Desk 0 is every folder's first desk ("Alap kassza").
+    qint64 desk = -1;
+    if (const auto error = numberOption(parsed, kDeskOption, 0, 2147483647, desk))
+        return badArguments(kPayCustomer, *error);
     Database db(QStringLiteral("cli-pay-customer"));
     try {
         openFolder(db, folder);
-        if (!db.queryValue(QStringLiteral("SELECT cassak FROM cassak WHERE cassak=?;"), {*desk}).isValid()) {
-            printError(QStringLiteral("Nem létező pénztár: %1").arg(*desk));
+        if (!db.queryValue(QStringLiteral("SELECT cassak FROM cassak WHERE cassak=?;"), {desk}).isValid()) {
+            printError(QStringLiteral("Nem létező kassza: %1").arg(desk));
             return Failed;
         }
         CommandDialogs dialogs;
@@ -344,9 +344,10 @@ const cli::CommandTable& postingCommands() {
          QStringLiteral("DIR CUSTOMER AMOUNT"),
          QStringLiteral("ügyfél részben vagy összevont kifizetése"),
          QStringLiteral("Használat: Orvix_Szamla_Cli pay-customer DIR CUSTOMER AMOUNT --desk N\n\n"
-                        "Az ügyfél befizet AMOUNT összeget az N pénztárba, mint a \"Részben, vagy összevont\n"
-                        "kifizetés\": az összeg kiegyenlíti az ügyfél fizetetlen számláit a legrégebbivel\n"
-                        "kezdve, az utolsót részben. Legfeljebb az ügyfél tartozása fizethető be.\n"
+                        "Az ügyfél befizet AMOUNT összeget az N kasszába (0: az alap kassza), mint a \"Részben,\n"
+                        "vagy összevont kifizetés\": az összeg kiegyenlíti az ügyfél fizetetlen számláit a\n"
+                        "legrégebbivel kezdve, az utolsót részben (a sztornózottakat kihagyva). Legfeljebb az\n"
+                        "ügyfél tartozása fizethető be.\n"
                         "Vagy minden megtörténik, vagy semmi.\n\n"
                         "Kilépési kódok: 0 siker, 1 nem történt befizetés, 2 hibás parancssor.\n"),
          {{kDeskOption}, {}, {}},

@@ -83,8 +83,11 @@ private Q_SLOTS:
         const qint64 key = invoice(db(), 1000);
         db().execSql(QStringLiteral("UPDATE szla SET storno=?, fizetve=? WHERE szla=?"), {storno, paid, key});
         ScriptedDialogs dialogs;
+        dialogs.transactionWatch = &db();
         QVERIFY(!PayDocument(db(), dialogs, key, kToday, voucher));
         QCOMPARE(dialogs.askedOf(QStringLiteral("error")), QStringList{message});
+        // Shown once the write lock is given back.
+        QCOMPARE(dialogs.shownInTransaction, QStringList());
         QCOMPARE(paidFlag(db(), key), paid);
         QCOMPARE(paidAmount(db(), key), 0.0);
         QCOMPARE(cashCount(db()), qint64(0));
@@ -144,13 +147,48 @@ private Q_SLOTS:
         QCOMPARE(CustomerDebt(db(), 1), 700.0);
         QCOMPARE(CustomerDebt(db(), 99), 0.0);
         ScriptedDialogs dialogs;
+        dialogs.transactionWatch = &db();
         QVERIFY(!PayCustomer(db(), dialogs, 1, 701, qint64(1), kToday).done);
         QCOMPARE(dialogs.askedOf(QStringLiteral("error")),
                  QStringList{QStringLiteral("Túl nagy szám, legfeljebb 700,0 lehet.")});
+        QCOMPARE(dialogs.shownInTransaction, QStringList());
         QCOMPARE(cashCount(db()), qint64(0));
         const CombinedPaymentResult r = PayCustomer(db(), dialogs, 1, 700, qint64(1), kToday);
         QVERIFY(r.done);
         QCOMPARE(r.partlyPaid, std::optional<qint64>(1));
+    }
+
+    // A cancelled invoice is not settled, even when it is the oldest: the
+    // money goes to the live one.
+    void cancelledInvoicesAreSkipped() {
+        const qint64 cancelled = invoice(db(), 10000);
+        const qint64 live = invoice(db(), 8000);
+        db().execSql(QStringLiteral("UPDATE szla SET storno='I', konyvelve='I' WHERE szla=?"), {cancelled});
+        QCOMPARE(CustomerDebt(db(), 1), 8000.0);
+        ScriptedDialogs dialogs;
+        const CombinedPaymentResult r = PayCustomer(db(), dialogs, 1, 8000, qint64(0), kToday);
+        QVERIFY(r.done);
+        QCOMPARE(r.paidInFull, 1);
+        QCOMPARE(paidFlag(db(), live), QStringLiteral("I"));
+        QCOMPARE(paidAmount(db(), live), 8000.0);
+        QCOMPARE(paidFlag(db(), cancelled), QStringLiteral("N"));
+        QCOMPARE(paidAmount(db(), cancelled), 0.0);
+        QCOMPARE(CustomerDebt(db(), 1), 0.0);
+    }
+
+    // A customer without debt: nothing above 0 can be paid, and 0 itself
+    // is no payment.
+    void customerWithoutDebt() {
+        invoice(db(), 500, QStringLiteral("S"), 2);
+        QCOMPARE(CustomerDebt(db(), 1), 0.0);
+        QCOMPARE(CombinedAmountProblem(1, 0), std::optional<QString>(QStringLiteral("Túl nagy szám, legfeljebb 0,0 lehet.")));
+        QCOMPARE(CombinedAmountProblem(0, 0), std::optional<QString>());
+        ScriptedDialogs dialogs;
+        QVERIFY(!PayCustomer(db(), dialogs, 1, 1, qint64(0), kToday).done);
+        QVERIFY(!PayCustomer(db(), dialogs, 1, 0, qint64(0), kToday).done);
+        QCOMPARE(dialogs.askedOf(QStringLiteral("error")),
+                 (QStringList{QStringLiteral("Túl nagy szám, legfeljebb 0,0 lehet."), kAmountNotPositive}));
+        QCOMPARE(cashCount(db()), qint64(0));
     }
 
     // Without a desk nothing is booked, the invoices are settled all the same.

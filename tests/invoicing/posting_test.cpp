@@ -6,6 +6,7 @@
 
 #include "common/Database.h"
 #include "core/Settings.h"
+#include "invoicing/Payments.h"
 #include "invoicing/Posting.h"
 
 #include <QtTest>
@@ -167,7 +168,10 @@ private Q_SLOTS:
         const qint64 key = addDoc(db(), d, lines);
         const QVariantMap before = docRow(db(), key);
         ScriptedDialogs dialogs;
+        dialogs.transactionWatch = &db();
         const PostResult r = PostAction(db(), dialogs, Settings{}, poster(), key, kToday);
+        // A refusal is shown once the write lock is given back.
+        QCOMPARE(dialogs.shownInTransaction, QStringList());
         if (message.isEmpty()) {
             QVERIFY(r.posted);
             QCOMPARE(dialogs.askedOf("error"), QStringList());
@@ -216,6 +220,8 @@ private Q_SLOTS:
         QTest::newRow("invoice 12 700") << "S" << 12700.0 << 1 << "B" << 17700.0 << qint64(0);
         QTest::newRow("cancelling document") << "W" << -12700.0 << 1 << "V" << -7700.0 << qint64(0);
         QTest::newRow("credit note") << "J" << -2000.0 << 1 << "V" << 3000.0 << qint64(0);
+        // Money taken in against a proforma raises the balance.
+        QTest::newRow("paid proforma") << "P" << 800.0 << 1 << "B" << 5800.0 << qint64(0);
         QTest::newRow("desk of the payment method") << "S" << 100.0 << 3 << "B" << 100.0 << qint64(2);
         QTest::newRow("payment method missing") << "S" << 100.0 << 99 << "B" << 5100.0 << qint64(0);
     }
@@ -333,8 +339,10 @@ private Q_SLOTS:
         const qint64 documents = db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), 0);
         ScriptedDialogs dialogs;
         dialogs.answers = {confirm};
+        dialogs.transactionWatch = &db();
         const auto result = CancelDocument(db(), dialogs, Settings{}, poster(), key, kToday);
         QCOMPARE(dialogs.askedOf("question"), QStringList{"Megerősítés | Valóban töröljem a sort?"});
+        QCOMPARE(dialogs.shownInTransaction, QStringList());
         if (!confirm || !message.isEmpty()) {
             QVERIFY(!result);
             QCOMPARE(dialogs.askedOf("error"), message.isEmpty() ? QStringList() : QStringList{message});
@@ -355,10 +363,109 @@ private Q_SLOTS:
         QCOMPARE(w.value("konyvelve").toString(), QStringLiteral("N"));
         QCOMPARE(w.value("eredeti").toLongLong(), key);
         QCOMPARE(w.value("netto").toDouble(), -docRow(db(), key).value("netto").toDouble());
+        // The cancelled document (an advance invoice too) is owed no more.
+        ScriptedDialogs pay;
+        QVERIFY(!PayDocument(db(), pay, key, kToday, QString()));
+        QCOMPARE(pay.askedOf("error"), QStringList{kStornoNotPayable});
+        QCOMPARE(CustomerDebt(db(), 1), 0.0);
         // A second cancel is refused.
         ScriptedDialogs again;
+        again.transactionWatch = &db();
         QVERIFY(!CancelDocument(db(), again, Settings{}, poster(), key, kToday));
         QCOMPARE(again.askedOf("error"), QStringList{"A bizonylat már sztornózva lett!"});
+        QCOMPARE(again.shownInTransaction, QStringList());
+    }
+
+    // An invoice is reversed once: by a cancelling document or by a credit
+    // note. A posted credit note keeps its invoice from being cancelled
+    // until the credit note is cancelled itself; a credit note of an
+    // invoice cancelled meanwhile cannot be posted.
+    void invoiceWithACreditNote() {
+        DocSpec d;
+        d.konyvelve = QStringLiteral("I");
+        const qint64 invoice = addDoc(db(), d, {{QStringLiteral("A"), 1, 1270, 27}});
+        ScriptedDialogs dialogs;
+        dialogs.transactionWatch = &db();
+        ScriptedCreditUi creditUi;
+        const auto start = StartCreditNote(db(), dialogs, creditUi, Settings{}, poster(),
+                                           CreditNoteContext::Documents, invoice, kToday);
+        QVERIFY(start && start->copy > 0);
+        const qint64 credit = start->copy;
+        QVERIFY(PostDocument(db(), dialogs, Settings{}, poster(), credit, kToday).posted);
+        const qint64 documents = db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), 0);
+
+        QVERIFY(!CancelDocument(db(), dialogs, Settings{}, poster(), invoice, kToday));
+        QCOMPARE(dialogs.askedOf("error"), QStringList{kHasCreditNoteMessage});
+        QCOMPARE(dialogs.shownInTransaction, QStringList());
+        QCOMPARE(docRow(db(), invoice).value("storno").toString(), QStringLiteral("N"));
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), 0), documents);
+
+        // Once the credit note is cancelled, the invoice can be.
+        QVERIFY(CancelDocument(db(), dialogs, Settings{}, poster(), credit, kToday));
+        QVERIFY(CancelDocument(db(), dialogs, Settings{}, poster(), invoice, kToday));
+        QCOMPARE(docRow(db(), invoice).value("storno").toString(), QStringLiteral("I"));
+
+        // A credit note made before the invoice was cancelled stays unposted.
+        DocSpec other;
+        other.konyvelve = QStringLiteral("I");
+        const qint64 second = addDoc(db(), other, {{QStringLiteral("A"), 1, 500, 27}});
+        const auto late = StartCreditNote(db(), dialogs, creditUi, Settings{}, poster(),
+                                          CreditNoteContext::Documents, second, kToday);
+        QVERIFY(late && late->copy > 0);
+        QVERIFY(CancelDocument(db(), dialogs, Settings{}, poster(), second, kToday));
+        ScriptedDialogs posting;
+        posting.transactionWatch = &db();
+        QVERIFY(!PostDocument(db(), posting, Settings{}, poster(), late->copy, kToday).posted);
+        QCOMPARE(posting.askedOf("error"), QStringList{kSourceCancelledMessage});
+        QCOMPARE(posting.shownInTransaction, QStringList());
+        QCOMPARE(docRow(db(), late->copy).value("konyvelve").toString(), QStringLiteral("N"));
+    }
+
+    // A document paid before it is posted: the posting books only what the
+    // payments have not taken in yet, and keeps a partly paid amount.
+    void paidBeforePosting_data() {
+        QTest::addColumn<QString>("payment");   // "single" or "combined"
+        QTest::addColumn<double>("amount");     // of the combined payment
+        QTest::addColumn<bool>("paidAtIssue");  // marked paid at issue before posting
+        QTest::addColumn<QString>("fizetve");
+        QTest::addColumn<double>("paid");       // penzfizetve after posting
+        QTest::addColumn<int>("entries");       // cash entries in all
+        QTest::addColumn<double>("cash");       // the desk's balance
+        QTest::newRow("paid in full, then posted") << "single" << 0.0 << false << "I" << 10000.0 << 1 << 10000.0;
+        QTest::newRow("partly paid, then posted") << "combined" << 4000.0 << false << "N" << 4000.0 << 1 << 4000.0;
+        QTest::newRow("partly paid, the rest at issue")
+            << "combined" << 4000.0 << true << "I" << 10000.0 << 2 << 10000.0;
+        QTest::newRow("paid in full by the combined payment")
+            << "combined" << 10000.0 << false << "I" << 10000.0 << 1 << 10000.0;
+    }
+    void paidBeforePosting() {
+        QFETCH(QString, payment);
+        QFETCH(double, amount);
+        QFETCH(bool, paidAtIssue);
+        QFETCH(QString, fizetve);
+        QFETCH(double, paid);
+        QFETCH(int, entries);
+        QFETCH(double, cash);
+        const qint64 key = addDoc(db(), DocSpec{}, {{QStringLiteral("A"), 1, 10000, 27}});
+        ScriptedDialogs dialogs;
+        if (payment == QLatin1String("single"))
+            QVERIFY(PayDocument(db(), dialogs, key, QDate(2026, 2, 1), QStringLiteral("PB-1")));
+        else
+            QVERIFY(PayCustomer(db(), dialogs, 1, amount, qint64(0), kToday).done);
+        if (paidAtIssue)
+            db().execSql(QStringLiteral("UPDATE szla SET fizetve='I', fiztip=1 WHERE szla=?"), {key});
+        QVERIFY(PostDocument(db(), dialogs, Settings{}, poster(), key, kToday).posted);
+        QCOMPARE(dialogs.askedOf("error"), QStringList());
+        const QVariantMap h = docRow(db(), key);
+        QCOMPARE(h.value("fizetve").toString(), fizetve);
+        QCOMPARE(h.value("penzfizetve").toDouble(), paid);
+        QCOMPARE(db().queryInt(QStringLiteral("SELECT COUNT(*) FROM cassa"), -1), qint64(entries));
+        QCOMPARE(db().queryFloat(QStringLiteral("SELECT penzvan FROM cassa WHERE cassa=(SELECT MAX(cassa) FROM cassa)"),
+                                 -1),
+                 cash);
+        // The payment's own date stays.
+        if (payment == QLatin1String("single"))
+            QCOMPARE(h.value("dat_fizetve").toString(), QStringLiteral("2026-02-01"));
     }
 
     // The credit note from the three tabs.

@@ -1,6 +1,14 @@
 #include "ScriptedDialogs.h"
 
+#include "common/Database.h"
+
 namespace orvix::test {
+
+void ScriptedDialogs::record(const QString& entry) {
+    asked << entry;
+    if (transactionWatch && transactionWatch->inTransaction())
+        shownInTransaction << entry;
+}
 
 QVariant ScriptedDialogs::take() {
     if (answers.empty())
@@ -11,14 +19,14 @@ QVariant ScriptedDialogs::take() {
 }
 
 bool ScriptedDialogs::question(const QString& caption, const QString& text) {
-    asked << QStringLiteral("question: ") + caption + QStringLiteral(" | ") + text;
+    record(QStringLiteral("question: ") + caption + QStringLiteral(" | ") + text);
     if (answers.empty())
         return defaultAnswer;
     return take().toBool();
 }
 
 Dialogs::Answer ScriptedDialogs::question3(const QString& caption, const QString& text) {
-    asked << QStringLiteral("question3: ") + caption + QStringLiteral(" | ") + text;
+    record(QStringLiteral("question3: ") + caption + QStringLiteral(" | ") + text);
     const QVariant v = take();
     if (!v.isValid())
         return Answer::Cancel;

@@ -8,6 +8,10 @@
 #include <QVariant>
 #include <deque>
 
+namespace orvix {
+class Database;
+}
+
 namespace orvix::test {
 
 class ScriptedDialogs : public Dialogs {
@@ -20,10 +24,15 @@ public:
     // "error: …", "question: caption | text", "inputText: caption | prompt"
     // ("inputPassword: caption | prompt" for a hidden input) …
     QStringList asked;
+    // With a database set, every message or question shown while that
+    // database holds an open transaction (its write lock) is also recorded
+    // here, as in `asked`.
+    const Database* transactionWatch = nullptr;
+    QStringList shownInTransaction;
 
-    void error(const QString& text) override { asked << QStringLiteral("error: ") + text; }
-    void warning(const QString& text) override { asked << QStringLiteral("warning: ") + text; }
-    void info(const QString& text) override { asked << QStringLiteral("info: ") + text; }
+    void error(const QString& text) override { record(QStringLiteral("error: ") + text); }
+    void warning(const QString& text) override { record(QStringLiteral("warning: ") + text); }
+    void info(const QString& text) override { record(QStringLiteral("info: ") + text); }
     bool question(const QString& caption, const QString& text) override;
     Answer question3(const QString& caption, const QString& text) override;
     std::optional<QString> inputText(const QString& caption, const QString& prompt, const QString& initial,
@@ -43,6 +52,7 @@ public:
 
 private:
     QVariant take();
+    void record(const QString& entry);
 };
 
 } // namespace orvix::test

@@ -2,11 +2,12 @@
 
 #include "common/Database.h"
 #include "core/Dialogs.h"
+#include "core/ui/WindowSupport.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,10 +16,14 @@ namespace orvix::ui {
 
 namespace {
 
+const QString kWindowName = QStringLiteral("Tfrm_Kifizetes");
+
+// A shown amount: Enter and Tab pass it by (a click still selects it).
 QLineEdit* readOnlyAmount(QWidget* parent, double value) {
     auto* e = new QLineEdit(QLocale().toString(value, 'f', 2), parent);
     e->setReadOnly(true);
     e->setAlignment(Qt::AlignRight);
+    e->setFocusPolicy(Qt::ClickFocus);
     return e;
 }
 
@@ -46,22 +51,21 @@ Tfrm_Kifizetes::Tfrm_Kifizetes(Database& db, Dialogs& dialogs, const PaymentView
     fizetve->setChecked(true);
     fizetve->setEnabled(false);
     form->addRow(QString(), fizetve);
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Mégsem"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const OkCancelButtons buttons = makeOkCancelButtons(this);
+    m_ok = buttons.ok;
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     // A paid document is only shown.
     if (view.paid) {
         m_ok->hide();
         m_datum->setEnabled(false);
         m_bizonylat->setReadOnly(true);
     }
-    // Enter moves on to the next field.
-    connect(m_bizonylat, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons.row);
+    // Enter moves from the date to the voucher; in the voucher it pays.
+    setupWindow(this, kWindowName, false);
+    m_datum->setFocus();
 }
 
 void Tfrm_Kifizetes::accept() {

@@ -553,6 +553,11 @@ void Tfrm_Main::installPostingHandlers() {
                     break;
                 m_dialogs.error(*problem);
             }
+            // Nothing to take in (a customer without debt): no desk is asked.
+            if (*amount < kPaymentTolerance) {
+                m_dialogs.error(kAmountNotPositive);
+                return;
+            }
             const auto desk = chooseCashDesk(this, *m_db);
             const CombinedPaymentResult result =
                 PayCustomer(*m_db, m_dialogs, customer->ugyfel, *amount,

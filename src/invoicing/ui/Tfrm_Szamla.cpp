@@ -548,8 +548,9 @@ void Tfrm_Szamla::build() {
     connect(aNyomtatKep, &QAction::triggered, this, [this] {
         if (!documentPrintHooks().preview)
             return;
-        // What is typed into the header is printed too.
-        if (!m_editor->posted() && !m_editor->saveHeader(false))
+        // What is typed into the header is printed too; a document without
+        // a customer is refused as for printing.
+        if (!m_editor->posted() && !m_editor->saveHeader())
             return;
         documentPrintHooks().preview(this, m_db, m_editor->key(), m_editor->reverseCharge());
     });

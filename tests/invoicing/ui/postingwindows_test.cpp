@@ -31,6 +31,7 @@ class PostingWindowsTest : public QObject {
     QString m_program;
     Database* m_db = nullptr;
     QList<qint64> m_printed;
+    QList<qint64> m_previewed;
     qint64 m_paid = 0;     // unposted, paid at issue
     qint64 m_transfer = 0; // unposted, paid by transfer
     qint64 m_empty = 0;    // unposted, without lines
@@ -87,10 +88,13 @@ private Q_SLOTS:
         ui::documentPrintHooks().print = [this](QWidget*, Database&, qint64 doc, const std::function<void(qint64)>&) {
             m_printed << doc;
         };
-        ui::documentPrintHooks().preview = [](QWidget*, Database&, qint64, bool) {};
+        ui::documentPrintHooks().preview = [this](QWidget*, Database&, qint64 doc, bool) { m_previewed << doc; };
     }
     void cleanupTestCase() { ui::documentPrintHooks() = {}; }
-    void init() { m_printed.clear(); }
+    void init() {
+        m_printed.clear();
+        m_previewed.clear();
+    }
 
     // "Könyvel" in the register posts the current document and stays on it.
     void registerPosts() {
@@ -167,6 +171,26 @@ private Q_SLOTS:
         QCOMPARE(m_printed, (QList<qint64>{m_paid, m_transfer}));
         QCOMPARE(dialogs.askedOf("error"), QStringList{"A bizonylatnak nincsenek tételei."});
         QCOMPARE(m_db->queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE konyvelve='I'"), 0), qint64(2));
+    }
+
+    // "Nyom.kép" saves the header first: a document without a customer is
+    // refused as for posting and printing, and is not previewed.
+    void previewNeedsACustomer() {
+        ScriptedDialogs dialogs;
+        auto w = openRegister(dialogs);
+        QVERIFY(w);
+        DocSpec nobody;
+        nobody.customer = QString();
+        const qint64 key = addDoc(*m_db, nobody, {{QStringLiteral("A"), 1, 100, 27}});
+        ui::Tfrm_Szamla editor(*m_db, key, w.get(), &dialogs);
+        editor.action(QStringLiteral("aNyomtatKep"))->trigger();
+        QCOMPARE(dialogs.askedOf("error"), QStringList{"Ügyfél megadása kötelező"});
+        QCOMPARE(m_previewed, QList<qint64>());
+        // With the customer typed in, it is previewed.
+        editor.editor().setValue(QStringLiteral("ugyfel_nev"), QStringLiteral("Teszt"));
+        editor.action(QStringLiteral("aNyomtatKep"))->trigger();
+        QCOMPARE(m_previewed, QList<qint64>{key});
+        QCOMPARE(dialogs.askedOf("error").size(), 1);
     }
 
     // "Könyvel" in the editor: the checks, then the posting; the window turns
