@@ -84,13 +84,12 @@ bool isUpper(char32_t c) {
     return QChar::isUpper(c);
 }
 
-// Length of the double letter starting at lower-case position i (0 when none)
-// and its letter.
-int doubleLetter(const char32_t* s, int n, int i, uint32_t& letter) {
-    auto at = [&](int k) -> char32_t { return k < n ? lowerOf(s[k]) : 0; };
-    const char32_t a = at(i), b = at(i + 1);
+// The double letter that the lower-case letters a and b begin: its length
+// (0 when none) and its letter. third() gives the letter after them; it is
+// read only for "dz", which may go on to "dzs".
+template <class Third> int doubleLetterOf(char32_t a, char32_t b, Third third, uint32_t& letter) {
     if (a == U'd' && b == U'z') {
-        if (at(i + 2) == U's') {
+        if (third() == U's') {
             letter = L_DZS;
             return 3;
         }
@@ -105,6 +104,13 @@ int doubleLetter(const char32_t* s, int n, int i, uint32_t& letter) {
     if (a == U't' && b == U'y') { letter = L_TY; return 2; }
     if (a == U'z' && b == U's') { letter = L_ZS; return 2; }
     return 0;
+}
+
+// Length of the double letter starting at lower-case position i (0 when none)
+// and its letter.
+int doubleLetter(const char32_t* s, int n, int i, uint32_t& letter) {
+    auto at = [&](int k) -> char32_t { return k < n ? lowerOf(s[k]) : 0; };
+    return doubleLetterOf(at(i), at(i + 1), [&] { return at(i + 2); }, letter);
 }
 
 int tokenize(const char32_t* s, int n, Token* out) {
@@ -468,23 +474,7 @@ private:
         const char32_t a = lowerAt(k);
         if (!startsDoubleLetter(a))
             return 0;
-        const char32_t b = lowerAt(k + 1);
-        if (a == U'd' && b == U'z') {
-            if (lowerAt(k + 2) == U's') {
-                letter = L_DZS;
-                return 3;
-            }
-            letter = L_DZ;
-            return 2;
-        }
-        if (a == U'c' && b == U's') { letter = L_CS; return 2; }
-        if (a == U'g' && b == U'y') { letter = L_GY; return 2; }
-        if (a == U'l' && b == U'y') { letter = L_LY; return 2; }
-        if (a == U'n' && b == U'y') { letter = L_NY; return 2; }
-        if (a == U's' && b == U'z') { letter = L_SZ; return 2; }
-        if (a == U't' && b == U'y') { letter = L_TY; return 2; }
-        if (a == U'z' && b == U's') { letter = L_ZS; return 2; }
-        return 0;
+        return doubleLetterOf(a, lowerAt(k + 1), [&] { return lowerAt(k + 2); }, letter);
     }
 
     const unsigned char* m_p;

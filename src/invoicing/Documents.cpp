@@ -142,23 +142,7 @@ QVariantMap prepareHeader(Database& db, Dialogs& dialogs, const Settings& s, con
     h[QStringLiteral("szallev")] = 0;
     h[QStringLiteral("ugyfel_cim")] = -1;
 
-    // The issuer as it stands today.
-    {
-        QSqlQuery q = db.select(QStringLiteral("SELECT * FROM tulajdonos;"));
-        if (q.next()) {
-            static const char* const snapshot[][2] = {
-                {"tulajdonos", "tulajdonos"},  {"tirsz", "irsz"},
-                {"tvaros", "varos"},           {"tcim", "cim"},
-                {"tadoszam", "adoszam"},       {"tbank", "bankszamlaszam"},
-                {"tkozadoszam", "kozadoszam"}, {"tkerulet", "kerulet"},
-                {"tkozterulet", "kozterulet"}, {"thazszam", "hazszam"},
-                {"tepulet", "epulet"},         {"tlepcsohaz", "lepcsohaz"},
-                {"tszint", "szint"},           {"tajto", "ajto"},
-                {"tvallig", "vallig"},         {"tvallignev", "vallignev"}};
-            for (const auto& pair : snapshot)
-                h[QLatin1String(pair[0])] = text(field(q, QLatin1String(pair[1])));
-        }
-    }
+    CopyIssuerSnapshot(db, h);
     h[QStringLiteral("tkata")] = yesNo(s.kata);
     h[QStringLiteral("tegyeni")] = yesNo(s.egyeni);
     h[QStringLiteral("szlabetu")] = s.szlabetu;
@@ -381,6 +365,23 @@ double AskExchangeRate(Database& db, Dialogs& dialogs, const QString& currency, 
         // Posting refuses such a rate; better say so now.
         dialogs.error(*problem);
     }
+}
+
+void CopyIssuerSnapshot(Database& db, QVariantMap& header) {
+    QSqlQuery q = db.select(QStringLiteral("SELECT * FROM tulajdonos;"));
+    if (!q.next())
+        return;
+    static const char* const snapshot[][2] = {
+        {"tulajdonos", "tulajdonos"},  {"tirsz", "irsz"},
+        {"tvaros", "varos"},           {"tcim", "cim"},
+        {"tadoszam", "adoszam"},       {"tbank", "bankszamlaszam"},
+        {"tkozadoszam", "kozadoszam"}, {"tkerulet", "kerulet"},
+        {"tkozterulet", "kozterulet"}, {"thazszam", "hazszam"},
+        {"tepulet", "epulet"},         {"tlepcsohaz", "lepcsohaz"},
+        {"tszint", "szint"},           {"tajto", "ajto"},
+        {"tvallig", "vallig"},         {"tvallignev", "vallignev"}};
+    for (const auto& pair : snapshot)
+        header[QLatin1String(pair[0])] = text(field(q, QLatin1String(pair[1])));
 }
 
 void FillCustomerData(Database& db, Dialogs& dialogs, const Settings& settings, QVariantMap& header,

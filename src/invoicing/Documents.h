@@ -145,6 +145,10 @@ PaymentTermsResult PaymentTerms(Database& db, qint64 fiztip);
 // or above kMaxExchangeRate is refused and asked again.
 double AskExchangeRate(Database& db, Dialogs& dialogs, const QString& currency, const QDate& today);
 
+// The issuer's snapshot fields of a header (tulajdonos, tirsz … tvallignev)
+// from the one-row issuer table as it stands today.
+void CopyIssuerSnapshot(Database& db, QVariantMap& header);
+
 // Copies the customer of header["ugyfel"] into the header: name, billing
 // address, tax numbers, bank account, discount, currency and its rate,
 // VAT-liable flag, payment method with its name, paid flag and dates. A given

@@ -59,23 +59,6 @@ QString valueText(const QVariant& v) {
     return v.isNull() || !v.isValid() ? QString() : v.toString();
 }
 
-void copyIssuer(Database& db, QVariantMap& h) {
-    QSqlQuery q = db.select(QStringLiteral("SELECT * FROM tulajdonos;"));
-    if (!q.next())
-        return;
-    const QVariantMap issuer = RowMap(q);
-    static const char* const snapshot[][2] = {{"tulajdonos", "tulajdonos"},  {"tirsz", "irsz"},
-                                              {"tvaros", "varos"},           {"tcim", "cim"},
-                                              {"tadoszam", "adoszam"},       {"tbank", "bankszamlaszam"},
-                                              {"tkozadoszam", "kozadoszam"}, {"tkerulet", "kerulet"},
-                                              {"tkozterulet", "kozterulet"}, {"thazszam", "hazszam"},
-                                              {"tepulet", "epulet"},         {"tlepcsohaz", "lepcsohaz"},
-                                              {"tszint", "szint"},           {"tajto", "ajto"},
-                                              {"tvallig", "vallig"},         {"tvallignev", "vallignev"}};
-    for (const auto& pair : snapshot)
-        h[QLatin1String(pair[0])] = varText(issuer.value(QLatin1String(pair[1]))).trimmed();
-}
-
 } // namespace
 
 // ---- New documents --------------------------------------------------------------
@@ -118,7 +101,7 @@ qint64 CreateEditorDocument(Database& db, Dialogs& dialogs, const Settings& s, c
     h[QStringLiteral("megjegyzes")] = s.alapmegjegyzes;
     h[QStringLiteral("alkalmazott")] = user.name;
     h[QStringLiteral("konyvelve")] = QStringLiteral("N");
-    copyIssuer(db, h);
+    CopyIssuerSnapshot(db, h);
     h[QStringLiteral("tkata")] = yesNo(s.kata);
     h[QStringLiteral("tegyeni")] = yesNo(s.egyeni);
     h[QStringLiteral("szlabetu")] = s.szlabetu;

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include <cmath>
+#include <functional>
 
 namespace orvix {
 
@@ -59,6 +60,31 @@ void refusedSave(Database& db, Dialogs& dialogs, qint64 document, const QString&
         // The message above already tells the user that the engine refuses.
     } catch (const DocumentError&) {
         // Totals out of bounds were stored before; the lines stay as they are.
+    }
+}
+
+// Writes a line with write() (which returns the line's number), marks the
+// document NETA for such a product and sums its totals anew, in one
+// transaction; a refused save is reported and leaves the document as it was.
+void saveLine(Database& db, Dialogs& dialogs, const LineDocument& doc, const QString& neta, LineEntryResult& result,
+              const std::function<int()>& write) {
+    try {
+        Database::Transaction tr(db);
+        const int number = write();
+        if (neta == QLatin1String("I")) {
+            markNeta(db, doc.key);
+            result.setsNeta = true;
+        }
+        RecomputeTotals(db, doc.key);
+        tr.commit();
+        result.saved = true;
+        result.lineNumber = number;
+    } catch (const DbError& e) {
+        result.setsNeta = false;
+        refusedSave(db, dialogs, doc.key, e.text());
+    } catch (const DocumentError& e) {
+        result.setsNeta = false;
+        refusedSave(db, dialogs, doc.key, e.text());
     }
 }
 
@@ -264,27 +290,13 @@ LineEntryResult EnterNewLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, co
     if (!comment.isEmpty())
         row[QStringLiteral("megjegyzes")] = comment;
     putAmounts(row, amounts);
-    try {
-        Database::Transaction tr(db);
+    saveLine(db, dialogs, doc, product->neta, result, [&] {
         const int number =
             int(db.queryInt(QStringLiteral("SELECT MAX(sor) FROM szla_sor WHERE szla=?;"), 0, {doc.key})) + 1;
         row[QStringLiteral("sor")] = number;
         InsertRow(db, QStringLiteral("szla_sor"), row);
-        if (product->neta == QLatin1String("I")) {
-            markNeta(db, doc.key);
-            result.setsNeta = true;
-        }
-        RecomputeTotals(db, doc.key);
-        tr.commit();
-        result.saved = true;
-        result.lineNumber = number;
-    } catch (const DbError& e) {
-        result.setsNeta = false;
-        refusedSave(db, dialogs, doc.key, e.text());
-    } catch (const DocumentError& e) {
-        result.setsNeta = false;
-        refusedSave(db, dialogs, doc.key, e.text());
-    }
+        return number;
+    });
     return result;
 }
 
@@ -345,29 +357,15 @@ LineEntryResult EditLine(Database& db, Dialogs& dialogs, LineEntryUi& ui, const 
     row[QStringLiteral("vtsz")] = product->vtsz;
     row[QStringLiteral("tipus")] = lineType(LineVariant::Edited, *product);
     putAmounts(row, amounts);
-    try {
-        Database::Transaction tr(db);
+    saveLine(db, dialogs, doc, product->neta, result, [&] {
         // The line may have gone while the dialogs were open.
         if (db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla_sor WHERE szla=? AND sor=?;"), 0,
                         {doc.key, lineNumber}) == 0)
             throw DocumentError(kLineGoneMessage);
         UpdateRow(db, QStringLiteral("szla_sor"), row, QStringLiteral("szla=? AND sor=?"),
                   {doc.key, lineNumber});
-        if (product->neta == QLatin1String("I")) {
-            markNeta(db, doc.key);
-            result.setsNeta = true;
-        }
-        RecomputeTotals(db, doc.key);
-        tr.commit();
-        result.saved = true;
-        result.lineNumber = lineNumber;
-    } catch (const DbError& e) {
-        result.setsNeta = false;
-        refusedSave(db, dialogs, doc.key, e.text());
-    } catch (const DocumentError& e) {
-        result.setsNeta = false;
-        refusedSave(db, dialogs, doc.key, e.text());
-    }
+        return lineNumber;
+    });
     return result;
 }
 

@@ -39,14 +39,7 @@ InputTextBox::InputTextBox(const QString& caption, const QString& prompt, const 
     m_edit->selectAll();
     m_prompt->setBuddy(m_edit);
 
-    const OkCancelButtons buttons = makeOkCancelButtons(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_prompt);
-    layout->addWidget(m_edit);
-    layout->addLayout(buttons.row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layOutPromptWindow(this, m_prompt, m_edit);
 
     applyFontSize(this);
     installFocusPainter();
@@ -56,7 +49,7 @@ InputTextBox::InputTextBox(const QString& caption, const QString& prompt, const 
     // Centred on the screen (of the parent when there is one).
     QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen) {
-        layout->activate();
+        layout()->activate();
         QRect frame(QPoint(), sizeHint());
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());

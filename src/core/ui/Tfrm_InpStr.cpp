@@ -30,14 +30,7 @@ Tfrm_InpStr::Tfrm_InpStr(const QString& caption, const QString& prompt, const QS
     m_edit->selectAll();
     m_prompt->setBuddy(m_edit);
 
-    const OkCancelButtons buttons = makeOkCancelButtons(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_prompt);
-    layout->addWidget(m_edit);
-    layout->addLayout(buttons.row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layOutPromptWindow(this, m_prompt, m_edit);
 
     m_edit->setFocus();
     setupWindow(this, kWindowName, false);

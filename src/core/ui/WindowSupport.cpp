@@ -27,6 +27,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -355,6 +356,16 @@ int limitToField(QWidget* edit, const QString& table, const QString& field) {
     return width;
 }
 
+QLineEdit* fieldEdit(QWidget* parent, const QString& table, const QString& field, int maxLength) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(field);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
+    else
+        limitToField(e, table, field);
+    return e;
+}
+
 QAction* addWindowAction(QWidget* window, const QString& name, const QString& text, const QKeySequence& key) {
     auto* action = new QAction(text, window);
     action->setObjectName(name);
@@ -387,6 +398,16 @@ OkCancelButtons makeOkCancelButtons(QDialog* dialog) {
     result.row->addWidget(result.ok);
     result.row->addWidget(result.cancel);
     return result;
+}
+
+void layOutPromptWindow(QDialog* dialog, QWidget* prompt, QWidget* field) {
+    const OkCancelButtons buttons = makeOkCancelButtons(dialog);
+    QObject::connect(buttons.ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(prompt);
+    layout->addWidget(field);
+    layout->addLayout(buttons.row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 } // namespace orvix::ui

@@ -17,6 +17,7 @@ class QWidget;
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QStatusBar;
 
 namespace orvix::ui {
@@ -88,6 +89,10 @@ void restrictTypedKeys(QWidget* field, const QString& allowedCharacters);
 // width, 0 when there is none.
 int limitToField(QWidget* edit, const QString& table, const QString& field);
 
+// A one-line field of an edit window, named after its field: maxLength
+// characters at most, or the field's catalogue width when maxLength is 0.
+QLineEdit* fieldEdit(QWidget* parent, const QString& table, const QString& field, int maxLength = 0);
+
 // The "OK" (default) and "Mégsem" (cancel) buttons of a small window, named
 // BitBtn1 and BitBtn2, right-aligned in the returned row.
 struct OkCancelButtons {
@@ -96,6 +101,10 @@ struct OkCancelButtons {
     QHBoxLayout* row = nullptr;
 };
 OkCancelButtons makeOkCancelButtons(QDialog* dialog);
+
+// The layout of a small input window: the prompt over its field and the
+// "OK" (accepting) and "Mégsem" buttons under them, at its natural size.
+void layOutPromptWindow(QDialog* dialog, QWidget* prompt, QWidget* field);
 
 // An action of a window: object name, caption and key, its shortcut working
 // anywhere in that window.

@@ -120,18 +120,6 @@ int listOfAltDigit(const QKeyEvent* key) {
     return key->key() - Qt::Key_1;
 }
 
-bool isSearchStartKey(const QString& typed, QChar& out) {
-    if (typed.size() != 1)
-        return false;
-    const QChar c = typed.at(0).toLower();
-    static const QString accented = QStringLiteral("áéíóöőúüű");
-    if (c.isDigit() || (c >= u'a' && c <= u'z') || accented.contains(c)) {
-        out = c;
-        return true;
-    }
-    return false;
-}
-
 QString defaultSaveFile(QWidget* parent, const QString& caption, const QString& suggestedName) {
     QString path = QFileDialog::getSaveFileName(parent, caption, QDir(ui::userFilesFolder()).filePath(suggestedName),
                                                 QStringLiteral("CSV (*.csv)"));
@@ -1088,11 +1076,9 @@ bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
         } else if (watched == m_grids[i] && event->type() == QEvent::KeyPress) {
             // Typing in a grid starts a search with that character.
             const auto* key = static_cast<QKeyEvent*>(event);
-            QChar c;
-            if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
-                isSearchStartKey(key->text(), c)) {
+            if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && ui::startsSearch(key->text())) {
                 m_search[i]->setFocus();
-                m_search[i]->setText(QString(c));
+                m_search[i]->setText(key->text().toLower());
                 m_search[i]->setCursorPosition(1);
                 return true;
             }

@@ -80,12 +80,7 @@ Tfrm_Cikktorzs::Tfrm_Cikktorzs(Database& db, const Product& newProduct, QWidget*
 Tfrm_Cikktorzs::~Tfrm_Cikktorzs() = default;
 
 QLineEdit* Tfrm_Cikktorzs::lineEdit(const QString& field, int maxLength) {
-    auto* e = new QLineEdit(this);
-    e->setObjectName(field);
-    if (maxLength > 0)
-        e->setMaxLength(maxLength);
-    else
-        limitToField(e, kTable, field);
+    QLineEdit* e = fieldEdit(this, kTable, field, maxLength);
     m_fields.insert(field, e);
     return e;
 }

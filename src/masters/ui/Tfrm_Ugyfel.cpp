@@ -223,12 +223,7 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(Database& db, std::optional<qint64> key, QWidget* paren
 Tfrm_Ugyfel::~Tfrm_Ugyfel() = default;
 
 QLineEdit* Tfrm_Ugyfel::lineEdit(const QString& field, int maxLength) {
-    auto* e = new QLineEdit(this);
-    e->setObjectName(field);
-    if (maxLength > 0)
-        e->setMaxLength(maxLength);
-    else
-        limitToField(e, kTable, field);
+    QLineEdit* e = fieldEdit(this, kTable, field, maxLength);
     m_fields.insert(field, e);
     return e;
 }
