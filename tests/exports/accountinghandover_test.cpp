@@ -4,8 +4,10 @@
 // e-mail mark), and runs that fail or are refused leaving files and marks
 // as they were.
 #include "AccountingFixture.h"
+#include "../printing/PrintFixture.h"
 
 #include "exports/AccountingHandOver.h"
+#include "printing/SendCopy.h"
 
 #include <QLockFile>
 #include <QProcess>
@@ -117,6 +119,50 @@ private Q_SLOTS:
         QVERIFY(f.handedOver(plain));
         QCOMPARE(f.db().queryInt(QStringLiteral("SELECT kuldve FROM szla WHERE szla=?"), -1, {plain}), 0);
         QCOMPARE(f.db().queryInt(QStringLiteral("SELECT kuldve FROM szla WHERE szla=?"), -1, {mailed}), 1);
+    }
+
+    // The other way round, through "Küldés" itself: a handed-over document
+    // can still be e-mailed, which leaves its hand-over mark alone, and an
+    // e-mailed one is still handed over, which leaves its sent mark alone.
+    void handedOverIsMailedAndMailedIsHandedOver() {
+        PrintFixture p;
+        const QString pdfFolder = QDir(p.work.path()).filePath(QStringLiteral("pdf"));
+        QVERIFY(QDir().mkpath(pdfFolder));
+        p.db().execSql(QStringLiteral("UPDATE beallit SET printernev=?, printerutv=?"), {kBuiltInPdfPrinter, pdfFolder});
+        p.reloadSettings();
+        QTemporaryDir out;
+        makeForintTables(out.path());
+        makeTable(QDir(out.path()).filePath(kKSzlaKet), kKSzlaKetFields);
+        const qint64 c = p.customer(QStringLiteral("Küldött Vevő Kft."), QStringLiteral("emil='vevo@example.hu', ugyfelkod=5"));
+        const auto post = [&](int number) {
+            return p.document(c, {{QStringLiteral("Tétel"), QStringLiteral("db"), 1, 1000, 27}},
+                              QStringLiteral("szlaszam=%1, konyvelve='I'").arg(number));
+        };
+        const auto marks = [&](qint64 doc) {
+            return std::pair{p.db().queryInt(QStringLiteral("SELECT COALESCE(kuldve, 0) FROM szla WHERE szla=?"), -1, {doc}),
+                             p.db().queryInt(QStringLiteral("SELECT COALESCE(atadva, 0) FROM szla WHERE szla=?"), -1, {doc})};
+        };
+        const auto send = [&](qint64 doc) {
+            KeptCopies target;
+            return sendElectronicCopy(p.db(), p.dialogs, p.setup, target, doc, [](const MailMessage&) { return true; })
+                .outcome;
+        };
+
+        const qint64 first = post(1);
+        QCOMPARE(exportForintSoft(p.db(), p.dialogs, out.path()).documents, 1);
+        QCOMPARE(marks(first), (std::pair<qint64, qint64>{0, 1}));
+        QCOMPARE(send(first), SendCopyOutcome::Sent);
+        QCOMPARE(marks(first), (std::pair<qint64, qint64>{1, 1}));
+
+        const qint64 second = post(2);
+        QCOMPARE(send(second), SendCopyOutcome::Sent);
+        QCOMPARE(marks(second), (std::pair<qint64, qint64>{1, 0}));
+        recomputeOpenDocumentBands(p.db());
+        QCOMPARE(exportKSzlaKet(p.db(), p.dialogs, out.path()).documents, 1);
+        QCOMPARE(marks(second), (std::pair<qint64, qint64>{1, 1}));
+        QCOMPARE(readWithDbfread(QDir(out.path()).filePath(kKSzlaKet)).value(0)[QStringLiteral("BIZSZAM")].toString(),
+                 QStringLiteral("S2"));
+        QCOMPARE(p.dialogs.askedOf(QStringLiteral("error")), QStringList());
     }
 
     // Only the rows written are marked; the skipped documents are listed and
@@ -502,5 +548,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(AccountingHandOverTest)
+QTEST_MAIN(AccountingHandOverTest)
 #include "accountinghandover_test.moc"
