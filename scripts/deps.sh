@@ -8,7 +8,7 @@ orvix_packages=(
   pxlib-dev libxlsxwriter-dev libcurl4-openssl-dev libzip-dev libshp-dev
   fonts-dejavu-core
   libxml2-utils libxml2-dev poppler-utils xvfb xauth python3-aiosmtpd python3-dbfread unzip
-  sqlite3 python3
+  sqlite3 python3 xdg-utils
 )
 
 orvix_install_deps() {

@@ -23,6 +23,8 @@ namespace orvix {
 namespace {
 
 const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
+// The most characters a spreadsheet cell holds.
+constexpr int kCellTextLimit = 32767;
 const QString kIsoDateTime = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
 // A date stored as ISO text; invalid for any other text.
@@ -105,11 +107,28 @@ public:
     }
     const QVector<ExportField>& fields() const override { return m_fields; }
     int rowCount() override {
-        if (m_count < 0) {
-            QString inner = m_select.trimmed();
-            while (inner.endsWith(QLatin1Char(';')))
-                inner.chop(1);
-            m_count = int(m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM (%1) AS export_rows").arg(inner), 0));
+        if (m_count >= 0)
+            return m_count;
+        QString inner = m_select.trimmed();
+        while (inner.endsWith(QLatin1Char(';')))
+            inner = inner.chopped(1).trimmed();
+        try {
+            // The statement on lines of its own, so that a closing "-- comment"
+            // does not swallow the parenthesis.
+            m_count = int(m_db.queryInt(QStringLiteral("SELECT COUNT(*) FROM (\n%1\n) AS export_rows").arg(inner), 0));
+        } catch (const DbError& e) {
+            if (e.kind() != DbError::Kind::Other)
+                throw;
+            // A statement that cannot stand as a subquery (a PRAGMA, an
+            // EXPLAIN …): its rows are counted by reading it once more.
+            QSqlQuery q(m_db.sql());
+            q.setForwardOnly(true);
+            if (!q.exec(m_select))
+                throw DbError(q.lastError().text() + QLatin1Char('\n') + m_select);
+            int n = 0;
+            while (q.next())
+                ++n;
+            m_count = n;
         }
         return m_count;
     }
@@ -291,6 +310,10 @@ ExportResult writeDelimited(ExportRows& rows, const QString& path, const ExportO
                 QString memo = rows.text(i);
                 memo.replace(QLatin1String("\r\n"), QLatin1String("\n"));
                 memo.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+                // The memo's lines: a closing line break ends the last line
+                // and adds no empty one.
+                if (memo.endsWith(QLatin1Char('\n')))
+                    memo.chop(1);
                 memo = memo.split(QLatin1Char('\n')).join(QLatin1Char('|'));
                 memo.replace(d, QLatin1Char(','));
                 line += delimitedValue(memo, d, q) + d;
@@ -343,24 +366,40 @@ ExportResult writeWorkbook(ExportRows& rows, const QString& requestedPath, const
     format_set_font_name(dateTime, "Arial");
     format_set_num_format(dateTime, "yyyy.mm.dd hh:mm:ss");
 
-    lxw_row_t row = 0;
-    if (!options.noHeader) {
-        lxw_col_t col = 0;
-        for (int i : ticked) {
-            const QByteArray text = (options.fieldNames ? fields.at(i).name : fields.at(i).label).toUtf8();
-            worksheet_write_string(sheet, row, col++, text.constData(), bold);
-        }
-    }
-    ++row;
-
     ExportResult result;
     result.path = path;
+    lxw_row_t row = 0;
+    // A cell that cannot be written fails the export: nothing is dropped
+    // while the export reports success.
+    const auto check = [&](lxw_error e) {
+        if (e != LXW_NO_ERROR)
+            throw ExportError(QStringLiteral("A munkafüzet nem írható: %1\n%2. sor: %3")
+                                  .arg(QDir::toNativeSeparators(path))
+                                  .arg(row + 1)
+                                  .arg(QString::fromUtf8(lxw_strerror(e))));
+    };
+    // A text longer than a cell holds is cut to the cell's limit.
+    const auto writeText = [&](lxw_col_t col, QString text, lxw_format* format) {
+        if (text.size() > kCellTextLimit) {
+            const bool splitsPair = text.at(kCellTextLimit - 1).isHighSurrogate();
+            text.truncate(splitsPair ? kCellTextLimit - 1 : kCellTextLimit);
+            ++result.cutTexts;
+        }
+        const QByteArray bytes = text.toUtf8();
+        check(worksheet_write_string(sheet, row, col, bytes.constData(), format));
+    };
     const auto writeDate = [&](lxw_col_t col, const QDateTime& dt, lxw_format* format) {
         lxw_datetime v{dt.date().year(), dt.date().month(), dt.date().day(), dt.time().hour(), dt.time().minute(),
                        double(dt.time().second())};
-        worksheet_write_datetime(sheet, row, col, &v, format);
+        check(worksheet_write_datetime(sheet, row, col, &v, format));
     };
     try {
+        if (!options.noHeader) {
+            lxw_col_t col = 0;
+            for (int i : ticked)
+                writeText(col++, options.fieldNames ? fields.at(i).name : fields.at(i).label, bold);
+        }
+        ++row;
         while (true) {
             if (progress && !progress(result.rows)) {
                 result.stopped = true;
@@ -368,6 +407,10 @@ ExportResult writeWorkbook(ExportRows& rows, const QString& requestedPath, const
             }
             if (!rows.next())
                 break;
+            if (row >= LXW_ROW_MAX)
+                throw ExportError(QStringLiteral("A lista nem fér el egy Excel munkalapon: legfeljebb %1 sor írható "
+                                                 "bele (a fejléccel együtt). Válasszon szöveges (.csv) exportot.")
+                                      .arg(formatFloat(QStringLiteral("### ### ##0"), LXW_ROW_MAX)));
             lxw_col_t col = 0;
             for (int i : ticked) {
                 const QVariant v = rows.value(i);
@@ -379,7 +422,7 @@ ExportResult writeWorkbook(ExportRows& rows, const QString& requestedPath, const
                 bool numeric = false;
                 const double number = v.toDouble(&numeric);
                 if ((type == ExportFieldType::Integer || type == ExportFieldType::Float) && numeric) {
-                    worksheet_write_number(sheet, row, col, number, plain);
+                    check(worksheet_write_number(sheet, row, col, number, plain));
                 } else if (type == ExportFieldType::Date &&
                            (v.metaType().id() == QMetaType::QDate || isoDate(v.toString()).isValid())) {
                     const QDate d = v.metaType().id() == QMetaType::QDate ? v.toDate() : isoDate(v.toString());
@@ -390,10 +433,9 @@ ExportResult writeWorkbook(ExportRows& rows, const QString& requestedPath, const
                               v.metaType().id() == QMetaType::QDateTime ? v.toDateTime() : isoDateTime(v.toString()),
                               dateTime);
                 } else if (type == ExportFieldType::Blob || (type == ExportFieldType::Memo && !options.multiLine && !options.memoText)) {
-                    worksheet_write_string(sheet, row, col, "BLOB", plain);
+                    writeText(col, QStringLiteral("BLOB"), plain);
                 } else {
-                    const QByteArray text = rows.text(i).toUtf8();
-                    worksheet_write_string(sheet, row, col, text.constData(), plain);
+                    writeText(col, rows.text(i), plain);
                 }
                 ++col;
             }

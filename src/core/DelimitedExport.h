@@ -90,6 +90,7 @@ struct ExportResult {
     QString path;     // the file written
     int rows = 0;     // data rows written
     bool stopped = false;
+    int cutTexts = 0; // workbook cells whose text was cut to the 32 767 characters a cell holds
 };
 
 // Called before each row with the rows written so far; false stops the
@@ -110,7 +111,9 @@ QString workbookPath(const QString& path);
 ExportResult writeDelimited(ExportRows& rows, const QString& path, const ExportOptions& options,
                             const ExportProgress& progress = {});
 // Writes the rows as an .xlsx workbook: header bold, numbers as numbers, dates
-// as dates. Throws ExportError, DbError.
+// as dates. A text longer than a cell holds is cut (counted in cutTexts); a
+// list longer than a worksheet, or a cell that cannot be written, fails the
+// export and leaves no file. Throws ExportError, DbError.
 ExportResult writeWorkbook(ExportRows& rows, const QString& path, const ExportOptions& options,
                            const ExportProgress& progress = {});
 // The workbook for a workbook name, delimited text otherwise.

@@ -16,11 +16,13 @@ const QString kQuery = QStringLiteral("--query");
 const QString kOut = QStringLiteral("--out");
 const QString kDelimiter = QStringLiteral("--delimiter");
 const QString kQualifier = QStringLiteral("--qualifier");
+const QString kMemo = QStringLiteral("--memo");
 
 QString help() {
     return QStringLiteral(
         "Használat: Orvix_Szamla_Cli export DIR --query \"SELECT …\" --out FILE\n"
         "                                   [--delimiter ;|tab|,|pipe] [--qualifier none|double|single]\n"
+        "                                   [--memo blob|pipe|text]\n"
         "\n"
         "A DIR adatmappán futtatott lekérdezés sorait határolt szöveges fájlba írja\n"
         "(UTF-8, CR LF sorvégek, első sorban a mezőnevek, minden érték után határoló).\n"
@@ -31,7 +33,12 @@ QString help() {
         "  --query SQL       a lekérdezés (kötelező)\n"
         "  --out FILE        a kiírt fájl (kötelező)\n"
         "  --delimiter D     határoló: ; (alapértelmezés), tab, , vagy pipe\n"
-        "  --qualifier Q     szövegjelölő: none (alapértelmezés), double (\") vagy single (')");
+        "  --qualifier Q     szövegjelölő: none (alapértelmezés), double (\") vagy single (')\n"
+        "  --memo M          a többsoros (MEMO) mezők: blob (alapértelmezés, ahogy az export\n"
+        "                    ablak: a \"BLOB\" szó áll a helyükön), pipe (a sorok | jellel egy\n"
+        "                    sorba fűzve, a határoló vesszőre cserélve) vagy text (a teljes\n"
+        "                    szöveg, sortörésekkel, idézőjelek között). A bináris (BLOB)\n"
+        "                    mezők helyén mindig \"BLOB\" áll.");
 }
 
 int runExport(const Arguments& args) {
@@ -67,6 +74,13 @@ int runExport(const Arguments& args) {
     else
         return badArguments(kExport,
                             QStringLiteral("a --qualifier értéke none, double vagy single lehet, nem \"%1\".").arg(q));
+    const QString m = args.has(kMemo) ? args.value(kMemo) : QStringLiteral("blob");
+    if (m == QLatin1String("pipe"))
+        options.multiLine = true;
+    else if (m == QLatin1String("text"))
+        options.memoText = true;
+    else if (m != QLatin1String("blob"))
+        return badArguments(kExport, QStringLiteral("a --memo értéke blob, pipe vagy text lehet, nem \"%1\".").arg(m));
 
     Database db(QStringLiteral("cli"));
     try {
@@ -74,6 +88,9 @@ int runExport(const Arguments& args) {
         const std::unique_ptr<ExportRows> rows = queryRows(db, query);
         const ExportResult r = exportRows(*rows, out, options);
         print(QStringLiteral("%1: %2 sor").arg(QDir::toNativeSeparators(r.path)).arg(r.rows));
+        if (r.cutTexts > 0)
+            printError(QStringLiteral("%1 cella szövege 32 767 karakterre rövidült (egy munkafüzet-cellába ennyi fér).")
+                           .arg(r.cutTexts));
         return Success;
     } catch (const ExportError& e) {
         printError(e.text());
@@ -90,7 +107,7 @@ const CommandTable& exportCommands() {
     static const CommandTable table{{kExport, QStringLiteral("DIR --query SQL --out FILE"),
                                      QStringLiteral("lekérdezés határolt szöveges fájlba vagy Excel munkafüzetbe"),
                                      help(),
-                                     {{kQuery, kOut, kDelimiter, kQualifier}, {}, {}},
+                                     {{kQuery, kOut, kDelimiter, kQualifier, kMemo}, {}, {}},
                                      runExport}};
     return table;
 }

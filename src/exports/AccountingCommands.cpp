@@ -59,6 +59,8 @@ int run(const Arguments& args, const QString& command, bool forint) {
             result = exportKSzlaKet(db, dialogs, target);
         }
         print(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), handOverSummary(result, forint).section(QLatin1Char('\n'), 0, 0)));
+        for (const QString& note : result.notes)
+            print(note);
         if (!result.skipped.isEmpty()) {
             printError(skippedMessage(result));
             return Failed;

@@ -4,11 +4,19 @@
 #include "common/Database.h"
 #include "core/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QMap>
+#include <QRandomGenerator>
+#include <QSaveFile>
 #include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
@@ -24,6 +32,35 @@ namespace orvix {
 
 namespace {
 
+
+HandOverStepHook& stepHook() {
+    static HandOverStepHook hook;
+    return hook;
+}
+
+void step(const QString& name) {
+    if (stepHook())
+        stepHook()(name);
+}
+
+// The files a run keeps beside the tables while it works: the lock that
+// keeps a second hand-over out of the folder, and the journal that names the
+// tables being replaced, their copies and the keys the run marks.
+const QString kLockName = QStringLiteral("orvix-atadas.lock");
+const QString kJournalName = QStringLiteral("orvix-atadas.journal");
+const QString kTempTag = QStringLiteral(".orvixtmp");
+const QString kBackupTag = QStringLiteral(".orvixbak");
+
+// A name of this run's own: two runs never write into one file.
+QString runToken() {
+    return QStringLiteral("%1-%2")
+        .arg(QCoreApplication::applicationPid())
+        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+bool renameOver(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
 
 // dBase language driver ids of the header (byte 29).
 constexpr int kLdidCp852 = 0x64;
@@ -82,13 +119,15 @@ public:
                 throw HandOverError(QStringLiteral("A(z) %1 táblában nincs %2 mező.").arg(name, r));
         m_codepage = codepageOf(source.get());
         const QFileInfo info(m_path);
-        m_temp = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".orvixtmp.dbf");
-        QFile::remove(m_temp); // left by a run that was stopped
+        const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+        const QString token = runToken();
+        m_temp = base + kTempTag + QLatin1Char('-') + token + QStringLiteral(".dbf");
+        m_backup = base + kBackupTag + QLatin1Char('-') + token + QStringLiteral(".dbf");
         m_out.reset(DBFCloneEmpty(source.get(), QFile::encodeName(m_temp).constData()));
         if (!m_out)
             throw HandOverError(QStringLiteral("A(z) %1 fájl nem írható.").arg(QDir::toNativeSeparators(m_temp)));
         // A code page file of the copy would sit beside the original's own.
-        QFile::remove(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".orvixtmp.cpg"));
+        QFile::remove(base + kTempTag + QLatin1Char('-') + token + QStringLiteral(".cpg"));
     }
 
     ~ImportTable() {
@@ -96,6 +135,11 @@ public:
         if (!m_installed)
             QFile::remove(m_temp);
     }
+
+    const QString& name() const { return m_name; }
+    const QString& path() const { return m_path; }
+    const QString& temp() const { return m_temp; }
+    const QString& backup() const { return m_backup; }
 
     // Fields that carry a code: a value longer than the field is refused
     // instead of cut, as a cut code names another customer or document.
@@ -113,7 +157,7 @@ public:
                                         .arg(m_name, name, value.toString()));
         }
         if (DBFGetRecordCount(m_out.get()) == row) // a row of empty fields only
-            DBFWriteNULLAttribute(m_out.get(), row, 0);
+            writeBlank(row, 0);
     }
 
     // Closes the copy; throws when it could not be completed.
@@ -125,11 +169,36 @@ public:
             throw HandOverError(QStringLiteral("A(z) %1 fájl írása nem sikerült.").arg(QDir::toNativeSeparators(m_temp)));
     }
 
+    // The original goes aside under the backup name, then the copy takes its
+    // place; restore() undoes both.
+    void moveAside() {
+        if (!renameOver(m_path, m_backup))
+            throw HandOverError(QStringLiteral("A(z) %1 tábla nem cserélhető le (a fájlt más program használja?).")
+                                    .arg(QDir::toNativeSeparators(m_path)));
+        m_aside = true;
+    }
     void install() {
-        if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_path).constData()) != 0)
+        if (!renameOver(m_temp, m_path))
             throw HandOverError(QStringLiteral("A(z) %1 tábla nem cserélhető le (a fájlt más program használja?).")
                                     .arg(QDir::toNativeSeparators(m_path)));
         m_installed = true;
+    }
+    // False when the original could not be put back (the journal then
+    // brings it back on the next run).
+    bool restore() {
+        if (m_aside && !renameOver(m_backup, m_path))
+            return false;
+        m_aside = false;
+        if (m_installed)
+            m_installed = false;
+        else
+            QFile::remove(m_temp);
+        return true;
+    }
+    void dropBackup() {
+        if (m_aside)
+            QFile::remove(m_backup);
+        m_aside = false;
     }
 
 private:
@@ -149,10 +218,22 @@ private:
         return cpg.contains(QLatin1String("1250")) ? Codepage::Cp1250 : Codepage::Cp852;
     }
 
+    // Blanks: what dBase programs read as an empty field (shapelib's own
+    // empty values, asterisks and zero dates, read as overflow and as a
+    // date). Characters stay blank, logicals undecided.
+    bool writeBlank(int row, int field) {
+        char nothing[1] = {0};
+        return DBFWriteAttributeDirectly(m_out.get(), row, field, nothing);
+    }
+
     bool write(int row, const QString& name, const Field& f, const QVariant& value) {
         DBFInfo* h = m_out.get();
-        if (!value.isValid() || value.isNull())
-            return DBFWriteNULLAttribute(h, row, f.index);
+        if (!value.isValid() || value.isNull()) {
+            // An empty amount is written as 0, as the accounting program sums it.
+            if (f.type == 'N' || f.type == 'F')
+                return write(row, name, f, 0);
+            return writeBlank(row, f.index);
+        }
         switch (f.type) {
         case 'N':
         case 'F': {
@@ -171,7 +252,7 @@ private:
         case 'D': {
             const QDate d = value.toDate();
             if (!d.isValid())
-                return DBFWriteNULLAttribute(h, row, f.index);
+                return writeBlank(row, f.index);
             // shapelib's typed writers take a date field for a number: the
             // eight digits go in as they are.
             QByteArray digits = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
@@ -199,10 +280,12 @@ private:
     QString m_name;
     QString m_path;
     QString m_temp;
+    QString m_backup;
     QHash<QString, Field> m_fields;
     QSet<QString> m_strict;
     Codepage m_codepage = Codepage::Cp852;
     DbfPtr m_out;
+    bool m_aside = false;
     bool m_installed = false;
 };
 
@@ -237,21 +320,162 @@ QString skipReason(const QSqlQuery& q, int customerFound, int methodFound) {
     return {};
 }
 
-// Marks the rows written and installs the tables, all or nothing: the flags
-// are committed only after every table is in place, so a flag never marks a
-// row that is not in the accounting program's table.
-void install(Database& db, std::vector<ImportTable*> tables, const QList<qint64>& customers,
+// One hand-over at a time per folder: a second run would put its tables
+// over the first one's while both mark their rows.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& folder) : m_lock(QDir(folder).filePath(kLockName)) {
+        // The lock lasts as long as the run, however long: a lock left by a
+        // program that is no longer running is taken over.
+        m_lock.setStaleLockTime(0);
+        if (m_lock.tryLock(0))
+            return;
+        if (m_lock.error() == QLockFile::LockFailedError) {
+            qint64 pid = 0;
+            QString host, program;
+            m_lock.getLockInfo(&pid, &host, &program);
+            throw HandOverError(QStringLiteral("Egy másik átadás fut ebbe a mappába (%1, %2. folyamat a(z) %3 gépen). "
+                                               "Várja meg a végét, és próbálja újra. Ha az a program már nem fut, "
+                                               "törölje a(z) %4 fájlt.")
+                                    .arg(program)
+                                    .arg(pid)
+                                    .arg(host, QDir::toNativeSeparators(QDir(folder).filePath(kLockName))));
+        }
+        throw HandOverError(QStringLiteral("Az export mappa nem írható: %1").arg(QDir::toNativeSeparators(folder)));
+    }
+
+private:
+    QLockFile m_lock;
+};
+
+QString journalPath(const QString& folder) {
+    return QDir(folder).filePath(kJournalName);
+}
+
+// Whether the run the journal names committed its marks: one of the keys it
+// marks is marked (a run marks them all in one transaction, and they were
+// all unmarked when it read them).
+bool journalCommitted(Database& db, const QJsonObject& journal) {
+    const QJsonArray documents = journal.value(QStringLiteral("documents")).toArray();
+    if (!documents.isEmpty())
+        return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM szla WHERE szla=? AND atadva=TRUE"), 0,
+                           {documents.first().toVariant()}) > 0;
+    const QJsonArray customers = journal.value(QStringLiteral("customers")).toArray();
+    if (!customers.isEmpty())
+        return db.queryInt(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE ugyfel=? AND kuldve='I'"), 0,
+                           {customers.first().toVariant()}) > 0;
+    return false; // nothing to mark: the previous tables are as right as the new ones
+}
+
+// Brings the folder of a run that was stopped while it replaced the tables
+// to one side: with the run's marks committed its tables stay and the
+// previous ones go; otherwise the previous tables come back. Then the
+// leftover copies of stopped runs go. Call with the folder's lock held.
+bool recoverFolder(Database& db, const QString& folder) {
+    bool recovered = false;
+    const QString path = journalPath(folder);
+    if (QFileInfo::exists(path)) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            throw HandOverError(QStringLiteral("A(z) %1 fájl nem olvasható.").arg(QDir::toNativeSeparators(path)));
+        const QJsonObject journal = QJsonDocument::fromJson(f.readAll()).object();
+        f.close();
+        const bool committed = journalCommitted(db, journal);
+        for (const QJsonValue& v : journal.value(QStringLiteral("tables")).toArray()) {
+            const QJsonObject t = v.toObject();
+            const QString table = t.value(QStringLiteral("table")).toString();
+            const QString backup = t.value(QStringLiteral("backup")).toString();
+            const QString temp = t.value(QStringLiteral("temp")).toString();
+            if (!committed && QFileInfo::exists(backup) && !renameOver(backup, table))
+                throw HandOverError(QStringLiteral("A(z) %1 tábla korábbi tartalma nem állítható vissza a(z) %2 "
+                                                   "fájlból (a táblát más program használja?).")
+                                        .arg(QDir::toNativeSeparators(table), QDir::toNativeSeparators(backup)));
+            QFile::remove(backup);
+            QFile::remove(temp);
+        }
+        QFile::remove(path);
+        recovered = true;
+    }
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(QDir::Files))
+        if (entry.contains(kTempTag, Qt::CaseInsensitive))
+            QFile::remove(dir.absoluteFilePath(entry));
+    return recovered;
+}
+
+void writeJournal(const QString& folder, const std::vector<ImportTable*>& tables, const QList<qint64>& customers,
+                  const QList<qint64>& documents) {
+    QJsonArray entries;
+    for (const ImportTable* t : tables)
+        entries.append(QJsonObject{{QStringLiteral("table"), t->path()},
+                                   {QStringLiteral("temp"), t->temp()},
+                                   {QStringLiteral("backup"), t->backup()}});
+    QJsonObject journal{{QStringLiteral("tables"), entries}};
+    if (!documents.isEmpty())
+        journal.insert(QStringLiteral("documents"), QJsonArray{documents.first()});
+    if (!customers.isEmpty())
+        journal.insert(QStringLiteral("customers"), QJsonArray{customers.first()});
+    QSaveFile f(journalPath(folder));
+    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(journal).toJson()) < 0 || !f.commit())
+        throw HandOverError(QStringLiteral("A(z) %1 fájl nem írható.").arg(QDir::toNativeSeparators(journalPath(folder))));
+}
+
+// Installs the tables and marks the rows written, all or nothing. The
+// previous tables stay under their backup names until the marks are
+// committed: any failure puts them back and leaves the marks unset; a kill
+// leaves the journal, from which the next run does the same.
+void install(Database& db, const QString& folder, std::vector<ImportTable*> tables, const QList<qint64>& customers,
              const QList<qint64>& documents) {
     for (ImportTable* t : tables)
         t->finish();
-    Database::Transaction tr(db);
-    for (const qint64 key : customers)
-        db.execSql(QStringLiteral("UPDATE ugyfel SET kuldve='I' WHERE ugyfel=?;"), {key});
-    for (const qint64 key : documents)
-        db.execSql(QStringLiteral("UPDATE szla SET atadva=? WHERE szla=?;"), {true, key});
+    step(QStringLiteral("written"));
+    // Puts the previous tables back; false when one could not be.
+    const auto undo = [&] {
+        bool restored = true;
+        for (ImportTable* t : tables)
+            restored = t->restore() && restored;
+        if (restored)
+            QFile::remove(journalPath(folder));
+        return restored;
+    };
+    const QString notRestored = QStringLiteral(
+        "\nA korábbi táblák nem mind állíthatók vissza; a következő átadás indításkor visszaállítja őket.");
+    {
+        Database::Transaction tr(db);
+        try {
+            writeJournal(folder, tables, customers, documents);
+            step(QStringLiteral("journal"));
+            for (const qint64 key : customers)
+                db.execSql(QStringLiteral("UPDATE ugyfel SET kuldve='I' WHERE ugyfel=?;"), {key});
+            for (const qint64 key : documents)
+                db.execSql(QStringLiteral("UPDATE szla SET atadva=? WHERE szla=?;"), {true, key});
+            step(QStringLiteral("marked"));
+            for (ImportTable* t : tables) {
+                t->moveAside();
+                step(QStringLiteral("aside ") + t->name());
+                t->install();
+                step(QStringLiteral("installed ") + t->name());
+            }
+            tr.commit();
+        } catch (const HandOverError& e) {
+            // The marks roll back with the transaction.
+            if (!undo())
+                throw HandOverError(e.text() + notRestored);
+            throw;
+        } catch (const DbError& e) {
+            if (!undo())
+                throw HandOverError(e.text() + notRestored);
+            throw;
+        } catch (...) {
+            undo();
+            throw;
+        }
+    }
+    step(QStringLiteral("committed"));
     for (ImportTable* t : tables)
-        t->install();
-    tr.commit();
+        t->dropBackup();
+    QFile::remove(journalPath(folder));
+    step(QStringLiteral("done"));
 }
 
 void report(const HandOverProgress& progress, const QString& step, int done, int total) {
@@ -290,6 +514,8 @@ void recomputeOpenDocumentBands(Database& db) {
 HandOverResult exportForintSoft(Database& db, Dialogs& dialogs, const QString& folderText,
                                 const HandOverProgress& progress) {
     const QString folder = exportFolder(folderText);
+    FolderLock lock(folder);
+    recoverFolder(db, folder);
     ImportTable customers(folder, kFelvevo, {QStringLiteral("VSZ"), QStringLiteral("VSZNEV")});
     ImportTable documents(folder, kFelkisz,
                           {QStringLiteral("SZAMLA"), QStringLiteral("VSZ"), QStringLiteral("ALAP1"),
@@ -362,7 +588,7 @@ HandOverResult exportForintSoft(Database& db, Dialogs& dialogs, const QString& f
         }
     }
 
-    install(db, {&customers, &documents}, customerKeys, documentKeys);
+    install(db, folder, {&customers, &documents}, customerKeys, documentKeys);
     result.customers = int(customerKeys.size());
     result.documents = int(documentKeys.size());
     return result;
@@ -371,6 +597,8 @@ HandOverResult exportForintSoft(Database& db, Dialogs& dialogs, const QString& f
 HandOverResult exportKSzlaKet(Database& db, Dialogs& dialogs, const QString& folderText,
                               const HandOverProgress& progress) {
     const QString folder = exportFolder(folderText);
+    FolderLock lock(folder);
+    recoverFolder(db, folder);
     ImportTable table(folder, kKSzlaKet,
                       {QStringLiteral("BIZSZAM"), QStringLiteral("PARTKOD"), QStringLiteral("NETTO1"),
                        QStringLiteral("AFA1"), QStringLiteral("NETTO2"), QStringLiteral("AFA2"),
@@ -388,20 +616,24 @@ HandOverResult exportKSzlaKet(Database& db, Dialogs& dialogs, const QString& fol
     QSqlQuery q = db.select(
         QStringLiteral("SELECT s.szla, s.prntip, s.szlaszam, s.dat_kiadva, s.ugyfel, u.ugyfel_nev, u.szla_irsz, "
                        "u.szla_varos, u.szla_cim, f.konyvelokod, s.netto0, s.afa0, s.netto1, s.afa1, s.netto2, "
-                       "s.afa2, u.ugyfel, f.fiztip FROM szla s LEFT JOIN ugyfel u ON u.ugyfel = s.ugyfel "
+                       "s.afa2, u.ugyfel, f.fiztip, f.fiztip_nev FROM szla s LEFT JOIN ugyfel u ON u.ugyfel = s.ugyfel "
                        "LEFT JOIN fiztip f ON f.fiztip = s.fiztip WHERE %1 ORDER BY s.szla")
             .arg(QLatin1String(kOpenDocuments)));
     int done = 0;
+    QMap<QString, QString> letterCodes; // payment method -> its code that is no number
     while (q.next()) {
         report(progress, QStringLiteral("Bizonylatok"), ++done, total);
-        QString reason = skipReason(q, 16, 17);
-        // The accounting program takes the method as a number: a letter
-        // code would land as 0, another method, so the document waits.
+        const QString reason = skipReason(q, 16, 17);
+        // The accounting program takes the method as a number; an empty
+        // code, or one that is no number (the letters ForintSoft takes), is
+        // written as 0, which the accountant sets, and the user is told.
         const QString code = q.value(9).toString().trimmed();
         bool numeric = true;
-        const int method = code.isEmpty() ? 0 : code.toInt(&numeric);
-        if (reason.isEmpty() && !numeric)
-            reason = QStringLiteral("a fizetési mód könyvelői kódja nem szám: %1").arg(code);
+        int method = code.isEmpty() ? 0 : code.toInt(&numeric);
+        if (reason.isEmpty() && !numeric) {
+            method = 0;
+            letterCodes.insert(q.value(18).toString().trimmed(), code);
+        }
         if (!reason.isEmpty()) {
             result.skipped << QStringLiteral("%1 (%2)").arg(documentLabel(q, 1, 2), reason);
             continue;
@@ -429,9 +661,22 @@ HandOverResult exportKSzlaKet(Database& db, Dialogs& dialogs, const QString& fol
         keys << q.value(0).toLongLong();
     }
     q.finish();
-    install(db, {&table}, {}, keys);
+    install(db, folder, {&table}, {}, keys);
     result.documents = int(keys.size());
+    for (auto it = letterCodes.cbegin(); it != letterCodes.cend(); ++it)
+        result.notes << QStringLiteral("A(z) %1 fizetési mód könyvelői kódja (%2) nem szám: a FIZMOD mezőbe 0 került.")
+                            .arg(it.key(), it.value());
     return result;
+}
+
+void setHandOverStepHook(HandOverStepHook hook) {
+    stepHook() = std::move(hook);
+}
+
+bool completeInterruptedHandOver(Database& db, const QString& folderText) {
+    const QString folder = exportFolder(folderText);
+    FolderLock lock(folder);
+    return recoverFolder(db, folder);
 }
 
 QString skippedMessage(const HandOverResult& result) {
@@ -443,6 +688,8 @@ QString skippedMessage(const HandOverResult& result) {
 QString handOverSummary(const HandOverResult& result, bool withCustomers) {
     QString text = withCustomers ? QStringLiteral("Átadva: %1 vevő, %2 bizonylat.").arg(result.customers).arg(result.documents)
                                  : QStringLiteral("Átadva: %1 bizonylat.").arg(result.documents);
+    for (const QString& note : result.notes)
+        text += QLatin1Char('\n') + note;
     const QString skipped = skippedMessage(result);
     if (!skipped.isEmpty())
         text += QLatin1Char('\n') + skipped;

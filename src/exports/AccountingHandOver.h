@@ -5,11 +5,17 @@
 //
 // The tables are supplied by the receiving program with their field
 // definitions: each run writes a fresh copy of a table's layout under a
-// temporary name beside it, fills it, and only when every table of the run
-// is written renames the copies over the originals and marks exactly the rows
-// written, in one transaction. A failure or a kill leaves the tables and the
-// marks as they were. Texts are written in the code page the table declares
-// in its header (DOS Central European, code page 852, when it declares none).
+// temporary name of its own beside it and fills it. Only when every table of
+// the run is written are the copies put in place, the previous tables kept
+// under backup names, and exactly the rows written marked, in one
+// transaction; the backups go once the marks are committed. A failure puts
+// the previous tables back with the marks unset; a run that was killed
+// leaves a journal in the folder from which the next run (or
+// completeInterruptedHandOver) does the same, or, when the marks were
+// committed, keeps the new tables. One hand-over runs at a time per folder.
+// Texts are written in the code page the table declares in its header (DOS
+// Central European, code page 852, when it declares none); an empty amount is
+// written as 0 and an empty date as blanks, as dBase programs read them.
 #pragma once
 
 #include <QString>
@@ -38,6 +44,9 @@ struct HandOverResult {
     // Documents left out because their customer or payment method is
     // missing ("S42: nincs ilyen vevő"); they stay not handed over.
     QStringList skipped;
+    // What the user should know about rows written (a payment method whose
+    // code is no number, written as 0).
+    QStringList notes;
 };
 
 // Called once per row written: the step ("Vevők", "Bizonylatok"), the rows
@@ -61,6 +70,19 @@ HandOverResult exportForintSoft(Database& db, Dialogs& dialogs, const QString& f
 // "Adatok legyűjtése" of the KSzlaKet interface; the same contract.
 HandOverResult exportKSzlaKet(Database& db, Dialogs& dialogs, const QString& folder,
                               const HandOverProgress& progress = {});
+
+// Finishes a hand-over into the folder that was stopped part-way (killed,
+// power lost): the previous tables come back unless the run's marks were
+// committed. Every run does this first. True when there was one to finish.
+// Throws HandOverError (another hand-over is running, a table cannot be put
+// back) and DbError.
+bool completeInterruptedHandOver(Database& db, const QString& folder);
+
+// Called at each step of putting the tables in place ("written", "journal",
+// "marked", "aside FELVEVO.dbf", "installed FELVEVO.dbf" …, "committed",
+// "done"); tests stop or fail a hand-over there. Empty by default.
+using HandOverStepHook = std::function<void(const QString& step)>;
+void setHandOverStepHook(HandOverStepHook hook);
 
 // The KSzlaKet window's first step: the VAT band sums of every document not
 // yet handed over are recomputed from its lines (one transaction); a

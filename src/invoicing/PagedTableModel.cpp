@@ -141,6 +141,19 @@ QString PagedTableModel::displayText(const QVariant& v, ColumnFormat format) con
     return v.toString();
 }
 
+Qt::Alignment columnAlignment(ColumnFormat format) {
+    switch (format) {
+    case ColumnFormat::Money:
+    case ColumnFormat::Number:
+    case ColumnFormat::Zero5:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case ColumnFormat::Mark:
+        return Qt::AlignCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
 QVariant PagedTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.column() >= m_columns.size())
         return {};
@@ -163,16 +176,7 @@ QVariant PagedTableModel::data(const QModelIndex& index, int role) const {
         return displayText(r->values.at(i), column.format);
     }
     case Qt::TextAlignmentRole:
-        switch (column.format) {
-        case ColumnFormat::Money:
-        case ColumnFormat::Number:
-        case ColumnFormat::Zero5:
-            return int(Qt::AlignRight | Qt::AlignVCenter);
-        case ColumnFormat::Mark:
-            return int(Qt::AlignCenter);
-        default:
-            return int(Qt::AlignLeft | Qt::AlignVCenter);
-        }
+        return int(columnAlignment(column.format));
     case Qt::ForegroundRole:
     case Qt::BackgroundRole:
     case SelectedForegroundRole: {

@@ -23,6 +23,10 @@ enum class ColumnFormat {
     Mark    // a flag drawn as a mark: one picture for "I", another otherwise
 };
 
+// How a column of the format is aligned in the list (and in its printouts
+// and pages): numbers right, marks centred, the rest left.
+Qt::Alignment columnAlignment(ColumnFormat format);
+
 struct ListColumn {
     QString field; // column of the select list
     QString caption;

@@ -91,7 +91,8 @@ HtmlList registerHtmlList(int list, PagedTableModel& model, const Settings& sett
         h.title = column.caption;
         const double w = c < def.widths.size() ? def.widths.at(c) : 0.0;
         h.width = w > 0 ? w : kMarkWidth;
-        const int a = page.rowCount > 0 ? model.data(model.index(0, c), Qt::TextAlignmentRole).toInt() : 0;
+        // From the column's format: an empty list keeps its headings' alignment.
+        const int a = int(columnAlignment(column.format));
         h.align = (a & Qt::AlignRight) ? HtmlAlign::Right : (a & Qt::AlignHCenter) ? HtmlAlign::Center : HtmlAlign::Left;
         h.numeric = column.format == ColumnFormat::Money || column.format == ColumnFormat::Number ||
                     column.format == ColumnFormat::Zero5;

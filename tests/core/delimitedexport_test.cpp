@@ -8,6 +8,7 @@
 #include "core/DelimitedExport.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -74,6 +75,9 @@ private Q_SLOTS:
     void readsBackIntoTheSameColumns_data();
     void readsBackIntoTheSameColumns();
     void workbook();
+    void workbookLimits();
+    void rowCountOfAnyStatement_data();
+    void rowCountOfAnyStatement();
     void stopKeepsTheRowsWritten();
     void failuresWriteNothing();
     void queryToCsvKeepsRecordsWhole();
@@ -125,6 +129,10 @@ void DelimitedExportTest::textFile_data() {
         << QByteArray("m;b;\r\n\"első, sor|\"\"második\"\"\";BLOB;\r\n");
     QTest::newRow("multi-line memo with a qualifier") << "SELECT m FROM proba WHERE nev='memo'" << tab << ap << "fm"
                                                       << QByteArray("'m'\t\r\n'első; sor|\"második\"'\t\r\n");
+    QTest::newRow("a memo's closing line break adds no pipe")
+        << "SELECT m FROM proba WHERE nev='vége'" << semi << none << "fm" << QByteArray("m;\r\negy|kettő;\r\n");
+    QTest::newRow("an empty last line before the closing line break stays")
+        << "SELECT m FROM proba WHERE nev='üres sor'" << semi << none << "fm" << QByteArray("m;\r\negy|;\r\n");
     QTest::newRow("an empty result: the header alone")
         << "SELECT nev FROM proba WHERE 1=0" << semi << none << "f" << QByteArray("nev;\r\n");
     QTest::newRow("null values are empty") << "SELECT NULL AS a, d FROM proba WHERE nev='memo'" << semi << none << "f"
@@ -140,6 +148,8 @@ void DelimitedExportTest::textFile() {
     db().execSql(QStringLiteral("INSERT INTO proba (nev, d, f) VALUES ('szám', '2026-01-15', 1234.5)"));
     db().execSql(QStringLiteral("INSERT INTO proba (nev, m, b) VALUES ('memo', ?, ?)"),
                  {QStringLiteral("első; sor\r\n\"második\""), QByteArray("\x01\x02", 2)});
+    db().execSql(QStringLiteral("INSERT INTO proba (nev, m) VALUES ('vége', ?), ('üres sor', ?)"),
+                 {QStringLiteral("egy\r\nkettő\r\n"), QStringLiteral("egy\n\n")});
     const std::unique_ptr<ExportRows> rows = queryRows(db(), select, {{QStringLiteral("A"), QStringLiteral("Első")}});
     ExportOptions o;
     o.delimiter = Delimiter(delimiter);
@@ -230,6 +240,75 @@ void DelimitedExportTest::workbook() {
     QCOMPARE(workbookPath(QStringLiteral("/t/a.Xlsx")), QStringLiteral("/t/a.xlsx"));
 }
 
+namespace {
+
+// Rows of one text field: count rows, each holding text (null when empty).
+class GeneratedRows : public ExportRows {
+public:
+    GeneratedRows(int count, QString text) : m_count(count), m_text(std::move(text)) {
+        m_fields = {{QStringLiteral("t"), QStringLiteral("t"), ExportFieldType::Text}};
+    }
+    const QVector<ExportField>& fields() const override { return m_fields; }
+    int rowCount() override { return m_count; }
+    bool next() override { return ++m_row < m_count; }
+    QVariant value(int) const override { return m_text.isEmpty() ? QVariant() : QVariant(m_text); }
+
+private:
+    QVector<ExportField> m_fields;
+    int m_count;
+    QString m_text;
+    int m_row = -1;
+};
+
+} // namespace
+
+// What a worksheet cannot hold is not dropped silently: an over-long text is
+// cut to the cell's limit and counted, a list longer than a sheet fails the
+// export and leaves no file.
+void DelimitedExportTest::workbookLimits() {
+    // 32 766 letters, then a character outside the BMP across the limit.
+    const QString longText = QString(32766, QChar(0xE1)) + QString::fromUcs4(U"\U0001F600") + QString(5000, QLatin1Char('x'));
+    GeneratedRows one(1, longText);
+    const ExportResult r = writeWorkbook(one, path(QStringLiteral("hosszu.xlsx")), ExportOptions{});
+    QCOMPARE(r.rows, 1);
+    QCOMPARE(r.cutTexts, 1);
+    const QString sheet = QString::fromUtf8(unzipped(r.path, QStringLiteral("xl/worksheets/sheet1.xml")));
+    QVERIFY(sheet.contains(QStringLiteral("<t>") + QString(32766, QChar(0xE1)) + QStringLiteral("</t>")));
+
+    GeneratedRows tooMany(1048576, QString());
+    try {
+        writeWorkbook(tooMany, path(QStringLiteral("sok.xlsx")), ExportOptions{});
+        QFAIL("a list longer than a worksheet was reported written");
+    } catch (const ExportError& e) {
+        QVERIFY2(e.text().contains(QStringLiteral("1 048 576")), qPrintable(e.text()));
+    }
+    QVERIFY(!QFile::exists(path(QStringLiteral("sok.xlsx"))));
+    QCOMPARE(QDir(m_dir.path()).entryList(QStringList{QStringLiteral("*sok*")}, QDir::Files | QDir::Hidden),
+             QStringList());
+    // One row fewer fits, the header included.
+    GeneratedRows fits(1048575, QString());
+    QCOMPARE(writeWorkbook(fits, path(QStringLiteral("sok.xlsx")), ExportOptions{}).rows, 1048575);
+}
+
+// The progress bar's count works for any statement the export takes: one
+// closed by a comment, a read-only PRAGMA, a CTE.
+void DelimitedExportTest::rowCountOfAnyStatement_data() {
+    QTest::addColumn<QString>("select");
+    QTest::addColumn<int>("count");
+    QTest::newRow("a closing comment") << "SELECT nev FROM proba -- a nevek" << 3;
+    QTest::newRow("a closing semicolon") << "SELECT nev FROM proba WHERE nev <> 'c' ; " << 2;
+    QTest::newRow("a read-only PRAGMA") << "PRAGMA table_info(proba)" << 5;
+    QTest::newRow("a CTE") << "WITH t AS (SELECT nev FROM proba) SELECT * FROM t" << 3;
+}
+void DelimitedExportTest::rowCountOfAnyStatement() {
+    QFETCH(QString, select);
+    QFETCH(int, count);
+    db().execSql(QStringLiteral("INSERT INTO proba (nev) VALUES ('a'), ('b'), ('c')"));
+    const std::unique_ptr<ExportRows> rows = queryRows(db(), select);
+    QCOMPARE(rows->rowCount(), count);
+    QCOMPARE(writeDelimited(*rows, path(QStringLiteral("n.csv")), ExportOptions{}).rows, count);
+}
+
 void DelimitedExportTest::stopKeepsTheRowsWritten() {
     for (int i = 0; i < 5; ++i)
         db().execSql(QStringLiteral("INSERT INTO proba (nev) VALUES (?)"), {QString::number(i)});
@@ -279,7 +358,8 @@ void DelimitedExportTest::queryToCsvKeepsRecordsWhole() {
 void DelimitedExportTest::commandLine() {
     const QString cli = QString::fromLocal8Bit(qgetenv("ORVIX_CLI"));
     QVERIFY2(!cli.isEmpty(), "ORVIX_CLI names the command-line program");
-    db().execSql(QStringLiteral("INSERT INTO proba (nev, f) VALUES ('Kovács; és Társa', 3)"));
+    db().execSql(QStringLiteral("INSERT INTO proba (nev, f, m) VALUES ('Kovács; és Társa', 3, ?)"),
+                 {QStringLiteral("első\r\nmásodik; sor\r\n")});
     const QString folder = m_folder->folder;
     db().close();
     const auto run = [&](const QStringList& args) {
@@ -292,6 +372,16 @@ void DelimitedExportTest::commandLine() {
     QCOMPARE(run({"--query", select, "--out", path("c.csv"), "--delimiter", "tab", "--qualifier", "double"}).first, 0);
     QCOMPARE(readAll(path(QStringLiteral("c.csv"))), QByteArray("\"nev\"\t\"f\"\t\r\n\"Kovács; és Társa\"\t\"3\"\t\r\n"));
     QCOMPARE(run({"--query", select, "--out", path("c.xls")}).first, 0);
+    // Memo fields: "BLOB" as the window writes them, or their text.
+    const QString memo = QStringLiteral("SELECT nev, m FROM proba");
+    QCOMPARE(run({"--query", memo, "--out", path("m1.csv")}).first, 0);
+    QCOMPARE(readAll(path(QStringLiteral("m1.csv"))), QByteArray("nev;m;\r\n\"Kovács; és Társa\";BLOB;\r\n"));
+    QCOMPARE(run({"--query", memo, "--out", path("m2.csv"), "--memo", "text"}).first, 0);
+    QCOMPARE(readAll(path(QStringLiteral("m2.csv"))),
+             QByteArray("nev;m;\r\n\"Kovács; és Társa\";\"első\r\nmásodik; sor\r\n\";\r\n"));
+    QCOMPARE(run({"--query", memo, "--out", path("m3.csv"), "--memo", "pipe"}).first, 0);
+    QCOMPARE(readAll(path(QStringLiteral("m3.csv"))), QByteArray("nev;m;\r\n\"Kovács; és Társa\";első|második, sor;\r\n"));
+    QCOMPARE(run({"--query", memo, "--out", path("m4.csv"), "--memo", "szöveg"}).first, 2);
     QVERIFY(QFile::exists(path(QStringLiteral("c.xlsx"))));
     // Bad command lines change nothing.
     QCOMPARE(run({"--query", select, "--out", path("d.csv"), "--delimiter", "x"}).first, 2);

@@ -231,6 +231,17 @@ void HtmlExportTest::commandLine() {
     const int kovacs = int(page.indexOf(QRegularExpression(QStringLiteral(".*>Kovács &amp; &lt;Fiai&gt;<.*"))));
     QVERIFY(agnes > 0 && kovacs > agnes);
     QVERIFY(page.at(kovacs + 1).contains(QStringLiteral(">00012<")));
+    // An empty list keeps the alignment of its numeric headings.
+    const QString empty = folder + QStringLiteral("/../lap/szamlak.htm");
+    p.start(cli, {QStringLiteral("html-export"), folder, QStringLiteral("--list"), QStringLiteral("documents"),
+                  QStringLiteral("--out"), empty});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QFile e(empty);
+    QVERIFY(e.open(QIODevice::ReadOnly));
+    const QString emptyPage = decodeCodepage(e.readAll(), Codepage::Cp1250);
+    QVERIFY(emptyPage.contains(QStringLiteral("Összesen 0 sor.")));
+    QVERIFY2(emptyPage.contains(QStringLiteral("<strong><p align=\"right\">")), qPrintable(emptyPage));
     p.start(cli, {QStringLiteral("html-export"), folder, QStringLiteral("--list"), QStringLiteral("szamlak"),
                   QStringLiteral("--out"), out});
     QVERIFY(p.waitForFinished(60000));

@@ -1,12 +1,14 @@
 // A data folder with payment methods, customers and documents written
 // directly, and an export folder holding the accounting programs' empty
 // import tables as they supply them (DOS code page 852 declared in the
-// header). Rows written are read back with shapelib and with python3-dbfread.
+// header). Rows written are read back with shapelib, with python3-dbfread and
+// byte by byte.
 #pragma once
 
 #include "ScriptedDialogs.h"
 #include "TestFolders.h"
 
+#include "common/Codepage.h"
 #include "common/Database.h"
 
 #include <QCryptographicHash>
@@ -103,25 +105,48 @@ print(json.dumps({'encoding': t.encoding,
     return rows;
 }
 
-// The rows read with shapelib: raw field texts, cp852 decoded.
+// The rows read with shapelib: field texts decoded with the code page the
+// header declares (language driver 0xC8: 1250; otherwise DOS 852).
 inline QList<QHash<QString, QString>> readWithShapelib(const QString& path) {
     QList<QHash<QString, QString>> rows;
     DBFHandle h = DBFOpen(QFile::encodeName(path).constData(), "rb");
     if (!h)
         return rows;
+    const Codepage cp = h->iLanguageDriver == 0xC8 ? Codepage::Cp1250 : Codepage::Cp852;
     for (int r = 0; r < DBFGetRecordCount(h); ++r) {
         QHash<QString, QString> row;
         for (int i = 0; i < DBFGetFieldCount(h); ++i) {
             char name[12] = {};
             DBFGetFieldInfo(h, i, name, nullptr, nullptr);
-            row.insert(QString::fromLatin1(name), DBFIsAttributeNULL(h, r, i)
-                                                      ? QString()
-                                                      : QString::fromLatin1(DBFReadStringAttribute(h, r, i)).trimmed());
+            row.insert(QString::fromLatin1(name),
+                       DBFIsAttributeNULL(h, r, i) ? QString()
+                                                   : decodeCodepage(QByteArray(DBFReadStringAttribute(h, r, i)), cp).trimmed());
         }
         rows << row;
     }
     DBFClose(h);
     return rows;
+}
+
+// The bytes of one field of one row as they stand in the file, read from the
+// header's field list without any dBase library.
+inline QByteArray rawField(const QString& path, int row, const QString& field) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    const QByteArray bytes = f.readAll();
+    const auto u16 = [&](int at) { return int(uchar(bytes.at(at))) | int(uchar(bytes.at(at + 1))) << 8; };
+    const int headerLength = u16(8);
+    const int recordLength = u16(10);
+    int offset = 1; // the deletion mark
+    for (int at = 32; at + 32 <= headerLength && bytes.at(at) != '\r'; at += 32) {
+        const QString name = QString::fromLatin1(bytes.mid(at, 11).constData());
+        const int width = uchar(bytes.at(at + 16));
+        if (name == field)
+            return bytes.mid(headerLength + row * recordLength + offset, width);
+        offset += width;
+    }
+    return "<no field>";
 }
 
 class AccountingFixture {

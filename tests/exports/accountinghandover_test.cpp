@@ -4,9 +4,12 @@
 // e-mail mark), and runs that fail or are refused leaving files and marks
 // as they were.
 #include "AccountingFixture.h"
+#include "../printing/PrintFixture.h"
 
 #include "exports/AccountingHandOver.h"
+#include "printing/SendCopy.h"
 
+#include <QLockFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -58,11 +61,17 @@ private Q_SLOTS:
         QCOMPARE(d[QStringLiteral("GEPISZLA")].toString(), QStringLiteral("2"));
         QVERIFY(d[QStringLiteral("ALAP2")].isNull());
 
-        // shapelib reads the same rows, and the header still declares code
-        // page 852 (byte 29, language driver 0x64).
+        // shapelib reads the same rows, the Hungarian letters in code page
+        // 852, which the header still declares (byte 29, language driver 0x64).
         const auto viaShapelib = readWithShapelib(f.path(kFelkisz));
         QCOMPARE(viaShapelib.size(), 1);
         QCOMPARE(viaShapelib[0].value(QStringLiteral("SZAMLA")), QStringLiteral("0000042"));
+        QCOMPARE(viaShapelib[0].value(QStringLiteral("VSZNEV")), QStringLiteral("Őszibarack Űrkutató Kft."));
+        const auto customersViaShapelib = readWithShapelib(f.path(kFelvevo));
+        QCOMPARE(customersViaShapelib.size(), 1);
+        QCOMPARE(customersViaShapelib[0].value(QStringLiteral("HELYSEG")), QStringLiteral("Őrszentmiklós"));
+        QCOMPARE(customersViaShapelib[0].value(QStringLiteral("UTCA")), QStringLiteral("Űrhajós utca 1."));
+        QCOMPARE(rawField(f.path(kFelvevo), 0, QStringLiteral("HELYSEG")).left(2), QByteArray("\x8A" "r")); // Ő in 852
         QFile raw(f.path(kFelvevo));
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QCOMPARE(uchar(raw.read(32).at(29)), uchar(0x64));
@@ -110,6 +119,50 @@ private Q_SLOTS:
         QVERIFY(f.handedOver(plain));
         QCOMPARE(f.db().queryInt(QStringLiteral("SELECT kuldve FROM szla WHERE szla=?"), -1, {plain}), 0);
         QCOMPARE(f.db().queryInt(QStringLiteral("SELECT kuldve FROM szla WHERE szla=?"), -1, {mailed}), 1);
+    }
+
+    // The other way round, through "Küldés" itself: a handed-over document
+    // can still be e-mailed, which leaves its hand-over mark alone, and an
+    // e-mailed one is still handed over, which leaves its sent mark alone.
+    void handedOverIsMailedAndMailedIsHandedOver() {
+        PrintFixture p;
+        const QString pdfFolder = QDir(p.work.path()).filePath(QStringLiteral("pdf"));
+        QVERIFY(QDir().mkpath(pdfFolder));
+        p.db().execSql(QStringLiteral("UPDATE beallit SET printernev=?, printerutv=?"), {kBuiltInPdfPrinter, pdfFolder});
+        p.reloadSettings();
+        QTemporaryDir out;
+        makeForintTables(out.path());
+        makeTable(QDir(out.path()).filePath(kKSzlaKet), kKSzlaKetFields);
+        const qint64 c = p.customer(QStringLiteral("Küldött Vevő Kft."), QStringLiteral("emil='vevo@example.hu', ugyfelkod=5"));
+        const auto post = [&](int number) {
+            return p.document(c, {{QStringLiteral("Tétel"), QStringLiteral("db"), 1, 1000, 27}},
+                              QStringLiteral("szlaszam=%1, konyvelve='I'").arg(number));
+        };
+        const auto marks = [&](qint64 doc) {
+            return std::pair{p.db().queryInt(QStringLiteral("SELECT COALESCE(kuldve, 0) FROM szla WHERE szla=?"), -1, {doc}),
+                             p.db().queryInt(QStringLiteral("SELECT COALESCE(atadva, 0) FROM szla WHERE szla=?"), -1, {doc})};
+        };
+        const auto send = [&](qint64 doc) {
+            KeptCopies target;
+            return sendElectronicCopy(p.db(), p.dialogs, p.setup, target, doc, [](const MailMessage&) { return true; })
+                .outcome;
+        };
+
+        const qint64 first = post(1);
+        QCOMPARE(exportForintSoft(p.db(), p.dialogs, out.path()).documents, 1);
+        QCOMPARE(marks(first), (std::pair<qint64, qint64>{0, 1}));
+        QCOMPARE(send(first), SendCopyOutcome::Sent);
+        QCOMPARE(marks(first), (std::pair<qint64, qint64>{1, 1}));
+
+        const qint64 second = post(2);
+        QCOMPARE(send(second), SendCopyOutcome::Sent);
+        QCOMPARE(marks(second), (std::pair<qint64, qint64>{1, 0}));
+        recomputeOpenDocumentBands(p.db());
+        QCOMPARE(exportKSzlaKet(p.db(), p.dialogs, out.path()).documents, 1);
+        QCOMPARE(marks(second), (std::pair<qint64, qint64>{1, 1}));
+        QCOMPARE(readWithDbfread(QDir(out.path()).filePath(kKSzlaKet)).value(0)[QStringLiteral("BIZSZAM")].toString(),
+                 QStringLiteral("S2"));
+        QCOMPARE(p.dialogs.askedOf(QStringLiteral("error")), QStringList());
     }
 
     // Only the rows written are marked; the skipped documents are listed and
@@ -249,8 +302,149 @@ private Q_SLOTS:
         QCOMPARE(b[QStringLiteral("NETTO3")].toString().toDouble(), -100.0);
         QCOMPARE(b[QStringLiteral("AFA3")].toString().toDouble(), -27.0);
 
-        QVERIFY(rows[2][QStringLiteral("NETTO1")].isNull());
-        QVERIFY(rows[2][QStringLiteral("AFA3")].isNull());
+        // A document without lines: its empty sums go as 0.
+        QCOMPARE(rows[2][QStringLiteral("NETTO1")].toString(), QStringLiteral("0.0"));
+        QCOMPARE(rows[2][QStringLiteral("AFA3")].toString(), QStringLiteral("0.0"));
+    }
+
+    // Empty values as dBase programs read them: an empty amount 0, an empty
+    // date blanks, never shapelib's own empty marks (asterisks, zero dates);
+    // fields the program does not fill stay blank.
+    void emptyValuesAsDBaseReadsThem() {
+        AccountingFixture f;
+        makeForintTables(f.out());
+        makeTable(f.path(kKSzlaKet), kKSzlaKetFields);
+        const qint64 d = f.document(f.customer(QStringLiteral("Vevő"), 1), 1, 100, 27, 127);
+        f.db().execSql(QStringLiteral("UPDATE szla SET dat_szallhat=NULL, dat_fizhat=NULL, netto=NULL WHERE szla=?"), {d});
+        recomputeOpenDocumentBands(f.db()); // no lines: empty sums
+        QCOMPARE(exportKSzlaKet(f.db(), f.dialogs, f.out()).documents, 1);
+        f.db().execSql(QStringLiteral("UPDATE szla SET atadva=FALSE WHERE szla=?"), {d});
+        QCOMPARE(exportForintSoft(f.db(), f.dialogs, f.out()).documents, 1);
+
+        const QString kszlaket = f.path(kKSzlaKet);
+        QCOMPARE(rawField(kszlaket, 0, QStringLiteral("NETTO1")), QByteArray("          0.00"));
+        QCOMPARE(rawField(kszlaket, 0, QStringLiteral("AFA3")), QByteArray("          0.00"));
+        QCOMPARE(rawField(kszlaket, 0, QStringLiteral("NETTO4")), QByteArray(14, ' '));
+        QCOMPARE(rawField(kszlaket, 0, QStringLiteral("KIEGYDAT")), QByteArray(8, ' '));
+        QCOMPARE(rawField(kszlaket, 0, QStringLiteral("KONYVEL")), QByteArray("F"));
+        const QString felkisz = f.path(kFelkisz);
+        QCOMPARE(rawField(felkisz, 0, QStringLiteral("TELJDAT")), QByteArray(8, ' '));
+        QCOMPARE(rawField(felkisz, 0, QStringLiteral("ESEDAT")), QByteArray(8, ' '));
+        QCOMPARE(rawField(felkisz, 0, QStringLiteral("KIBDAT")), QByteArray("20260302"));
+        QCOMPARE(rawField(felkisz, 0, QStringLiteral("ALAP1")), QByteArray("           0"));
+        QCOMPARE(rawField(felkisz, 0, QStringLiteral("ALAP2")), QByteArray(12, ' '));
+        for (const QString& path : {kszlaket, felkisz}) {
+            QFile raw(path);
+            QVERIFY(raw.open(QIODevice::ReadOnly));
+            QVERIFY2(!raw.readAll().contains('*'), qPrintable(path));
+        }
+        const QJsonObject row = readWithDbfread(felkisz).value(0);
+        QVERIFY(row[QStringLiteral("TELJDAT")].isNull());
+        QCOMPARE(row[QStringLiteral("ALAP1")].toString(), QStringLiteral("0"));
+        QCOMPARE(readWithDbfread(kszlaket).value(0)[QStringLiteral("NETTO2")].toString(), QStringLiteral("0.0"));
+    }
+
+    // A payment method whose code is no number (the letters ForintSoft
+    // takes) goes into KSZLAKET's numeric FIZMOD as 0: the document is handed
+    // over and the user told which method it was.
+    void letterPaymentCodeWrittenAsZero() {
+        AccountingFixture f;
+        makeTable(f.path(kKSzlaKet), kKSzlaKetFields);
+        f.db().execSql(QStringLiteral("UPDATE fiztip SET konyvelokod='K' WHERE fiztip=?"), {AccountingFixture::kCash});
+        const qint64 c = f.customer(QStringLiteral("Vevő"), 1);
+        const qint64 cash = f.document(c, 1, 100, 27, 127, AccountingFixture::kCash);
+        const qint64 transfer = f.document(c, 2, 100, 27, 127);
+        const HandOverResult r = exportKSzlaKet(f.db(), f.dialogs, f.out());
+        QCOMPARE(r.documents, 2);
+        QVERIFY(r.skipped.isEmpty());
+        QVERIFY(f.handedOver(cash) && f.handedOver(transfer));
+        QCOMPARE(r.notes, QStringList{QStringLiteral(
+                              "A(z) Készpénz fizetési mód könyvelői kódja (K) nem szám: a FIZMOD mezőbe 0 került.")});
+        QVERIFY(handOverSummary(r, false).contains(r.notes.first()));
+        const QList<QJsonObject> rows = readWithDbfread(f.path(kKSzlaKet));
+        QCOMPARE(rows.value(0)[QStringLiteral("FIZMOD")].toString(), QStringLiteral("0"));
+        QCOMPARE(rows.value(1)[QStringLiteral("FIZMOD")].toString(), QStringLiteral("2"));
+    }
+
+    // A failure at any step of putting the tables in place, the commit of
+    // the marks included, puts the previous tables back and leaves the marks
+    // unset, with nothing left beside the tables; the next run hands over.
+    void failureWhileReplacingRestoresEverything_data() {
+        QTest::addColumn<QString>("failAt");
+        for (const char* at : {"journal", "marked", "aside FELVEVO.dbf", "installed FELVEVO.dbf", "aside FELKISZ.dbf",
+                               "installed FELKISZ.dbf", "commit"})
+            QTest::newRow(at) << QString::fromLatin1(at);
+    }
+    void failureWhileReplacingRestoresEverything() {
+        QFETCH(QString, failAt);
+        AccountingFixture f;
+        makeForintTables(f.out());
+        f.document(f.customer(QStringLiteral("Első"), 1), 1, 100, 27, 127);
+        QCOMPARE(exportForintSoft(f.db(), f.dialogs, f.out()).documents, 1);
+        const qint64 c2 = f.customer(QStringLiteral("Második"), 2);
+        const qint64 d2 = f.document(c2, 2, 100, 27, 127);
+        const QByteArray before[2] = {fileHash(f.path(kFelvevo)), fileHash(f.path(kFelkisz))};
+
+        // The commit fails for real: another connection reads the data
+        // folder, and this one waits for it only briefly.
+        std::unique_ptr<Database> reader;
+        f.db().execSql(QStringLiteral("PRAGMA busy_timeout=200"));
+        setHandOverStepHook([&](const QString& step) {
+            if (failAt == QLatin1String("commit") && step == QLatin1String("installed FELKISZ.dbf")) {
+                reader = std::make_unique<Database>(QStringLiteral("reader"));
+                reader->open(f.folder->folder);
+                reader->execSql(QStringLiteral("BEGIN"));
+                reader->queryInt(QStringLiteral("SELECT COUNT(*) FROM szla"), 0);
+            } else if (step == failAt) {
+                throw HandOverError(QStringLiteral("próba: ") + step);
+            }
+        });
+        QString error;
+        try {
+            exportForintSoft(f.db(), f.dialogs, f.out());
+        } catch (const HandOverError& e) {
+            error = e.text();
+        } catch (const DbError& e) {
+            error = e.text();
+        }
+        setHandOverStepHook({});
+        if (reader) {
+            reader->execSql(QStringLiteral("COMMIT"));
+            reader.reset();
+        }
+        QVERIFY2(!error.isEmpty(), "the failure was reported");
+        QVERIFY2(failAt == QLatin1String("commit") || error == QStringLiteral("próba: ") + failAt, qPrintable(error));
+        QCOMPARE(fileHash(f.path(kFelvevo)), before[0]);
+        QCOMPARE(fileHash(f.path(kFelkisz)), before[1]);
+        QVERIFY(!f.handedOver(d2));
+        QCOMPARE(f.db().queryText(QStringLiteral("SELECT kuldve FROM ugyfel WHERE ugyfel=?"), {}, {c2}), "N");
+        QCOMPARE(QDir(f.out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"FELKISZ.dbf", "FELVEVO.dbf"}));
+
+        f.db().execSql(QStringLiteral("PRAGMA busy_timeout=10000"));
+        QCOMPARE(exportForintSoft(f.db(), f.dialogs, f.out()).documents, 1);
+        QVERIFY(f.handedOver(d2));
+        QCOMPARE(readWithShapelib(f.path(kFelvevo)).value(0).value(QStringLiteral("VSZNEV")), QStringLiteral("Második"));
+    }
+
+    // While a hand-over runs into a folder, a second one is refused and
+    // changes nothing.
+    void secondHandOverIntoTheFolderIsRefused() {
+        AccountingFixture f;
+        makeForintTables(f.out());
+        const qint64 d = f.document(f.customer(QStringLiteral("Vevő"), 1), 1, 100, 27, 127);
+        QLockFile running(QDir(f.out()).filePath(QStringLiteral("orvix-atadas.lock")));
+        QVERIFY(running.tryLock(0));
+        const QByteArray before = fileHash(f.path(kFelkisz));
+        try {
+            exportForintSoft(f.db(), f.dialogs, f.out());
+            QFAIL("a second hand-over ran");
+        } catch (const HandOverError& e) {
+            QVERIFY2(e.text().startsWith(QStringLiteral("Egy másik átadás fut ebbe a mappába")), qPrintable(e.text()));
+        }
+        QCOMPARE(fileHash(f.path(kFelkisz)), before);
+        QVERIFY(!f.handedOver(d));
+        running.unlock();
+        QCOMPARE(exportForintSoft(f.db(), f.dialogs, f.out()).documents, 1);
     }
 
     // The two hand-overs share the mark: what one handed over the other does
@@ -354,5 +548,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(AccountingHandOverTest)
+QTEST_MAIN(AccountingHandOverTest)
 #include "accountinghandover_test.moc"

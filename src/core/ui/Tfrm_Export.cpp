@@ -249,9 +249,15 @@ void Tfrm_Export::startExport() {
     }
     if (result.path != path)
         m_fileName->setText(QDir::toNativeSeparators(result.path));
-    m_dialogs->info(QDir::toNativeSeparators(result.path) + QStringLiteral(" file kész."));
+    QString done = QDir::toNativeSeparators(result.path) + QStringLiteral(" file kész.");
+    if (result.cutTexts > 0)
+        done += QStringLiteral("\n%1 cella szövegét a program 32 767 karakterre rövidítette (egy munkafüzet-cellába "
+                               "ennyi fér).")
+                    .arg(result.cutTexts);
+    m_dialogs->info(done);
     if (m_openAfter->isChecked()) {
-        m_openFile(QUrl::fromLocalFile(result.path));
+        if (!m_openFile(QUrl::fromLocalFile(result.path)))
+            m_dialogs->warning(openFailedText(result.path));
         accept();
     }
 }

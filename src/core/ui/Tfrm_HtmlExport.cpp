@@ -118,8 +118,8 @@ bool Tfrm_HtmlExport::writePage() {
         return false;
     }
     m_writtenFolder = QFileInfo(path).absolutePath();
-    if (m_openAfter->isChecked())
-        m_openFile(QUrl::fromLocalFile(path));
+    if (m_openAfter->isChecked() && !m_openFile(QUrl::fromLocalFile(path)))
+        m_dialogs->warning(openFailedText(path));
     return true;
 }
 
@@ -155,8 +155,9 @@ QVector<HtmlColumn> gridColumns(const QTableView& grid, const std::function<QStr
         c.field = fieldOfColumn(column);
         c.title = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
         c.width = grid.columnWidth(column);
-        const QVariant align =
-            model->rowCount() > 0 ? model->data(model->index(0, column), Qt::TextAlignmentRole) : QVariant();
+        // The first row's alignment; an empty list the heading's own.
+        const QVariant align = model->rowCount() > 0 ? model->data(model->index(0, column), Qt::TextAlignmentRole)
+                                                     : model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole);
         const int a = align.toInt();
         c.align = (a & Qt::AlignRight) ? HtmlAlign::Right : (a & Qt::AlignHCenter) ? HtmlAlign::Center : HtmlAlign::Left;
         out << c;

@@ -116,6 +116,9 @@ Tfrm_Level::Tfrm_Level(const MailMessage& message, Sender send, Dialogs* dialogs
 
     m_body = new NumberedTextEdit(page);
     m_body->setObjectName(QStringLiteral("mmSzoveg"));
+    // The text area marks its current line; the focus colour is for the
+    // three fields above it.
+    keepOwnFocusColour(m_body);
     m_body->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(std::clamp(app().config.fontSize, kMinFontSize, kMaxFontSize));

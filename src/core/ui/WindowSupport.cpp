@@ -97,8 +97,12 @@ private:
     bool m_withSize;
 };
 
+const char* const kOwnFocusColour = "_orvix_own_focus_colour";
+
 // The fields painted with the focus colour.
 bool isPaintedField(QWidget* widget) {
+    if (widget->property(kOwnFocusColour).toBool())
+        return false;
     return qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
            qobject_cast<QPlainTextEdit*>(widget) || qobject_cast<QTextEdit*>(widget) ||
            qobject_cast<QAbstractSpinBox*>(widget);
@@ -205,6 +209,12 @@ QString userFilesFolder() {
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
+QString openFailedText(const QString& path) {
+    return QStringLiteral("A fájl elkészült, de nem nyitható meg:\n%1\nNincs hozzá rendelt program, vagy hiányzik az "
+                          "xdg-open (xdg-utils csomag).")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 QRect fitIntoWorkArea(const QRect& window, const QRect& workArea) {
     if (!workArea.isValid())
         return window;
@@ -269,6 +279,10 @@ void installFocusPainter() {
         return;
     painter = new FocusPainter(qApp);
     qApp->installEventFilter(painter);
+}
+
+void keepOwnFocusColour(QWidget* field) {
+    field->setProperty(kOwnFocusColour, true);
 }
 
 EnterMovesNext::EnterMovesNext(QWidget* window) : QObject(window), m_window(window) {

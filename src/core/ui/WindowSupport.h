@@ -51,10 +51,17 @@ void saveWindowGeometry(QWidget* window, const QString& name, bool withSize);
 // enterMovesNext, Enter moving to the next field.
 void setupWindow(QWidget* window, const QString& name, bool withSize, bool enterMovesNext = true);
 
+// What the user is told when a written file could not be opened with the
+// program the desktop associates with it.
+QString openFailedText(const QString& path);
+
 // Paints the focused QLineEdit, QComboBox, QPlainTextEdit, QTextEdit and spin
 // or date field of the whole application with kFocusColor and restores its
 // own colour when it loses the focus. Installing it again does nothing.
 void installFocusPainter();
+// Leaves a field out of the focus painting (a text area that marks its
+// current line instead).
+void keepOwnFocusColour(QWidget* field);
 
 // Return/Enter in a one-line field of the window moves the focus to the next
 // field in tab order. In the last field it presses the default button (or

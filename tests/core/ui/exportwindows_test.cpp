@@ -9,6 +9,7 @@
 #include "core/ui/Tfrm_Export.h"
 #include "core/ui/Tfrm_HtmlExport.h"
 #include "core/ui/Tfrm_Level.h"
+#include "core/ui/WindowSupport.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -133,6 +134,21 @@ void ExportWindowsTest::exportWindowWorkbookAndOpening() {
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(path(QStringLiteral("m.xlsx")))});
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(readAll(path(QStringLiteral("m.xlsx"))).startsWith("PK"));
+
+    // No program to open it with: the file is there and the user is told.
+    Tfrm_Export failing([&] { return queryRows(folder.db, QStringLiteral("SELECT 1 AS n")); }, path(QStringLiteral("n.csv")),
+                        &dialogs);
+    failing.setFileOpener([](const QUrl&) { return false; });
+    failing.openAfterBox()->setChecked(true);
+    failing.show();
+    dialogs.asked.clear();
+    failing.startExport();
+    QCOMPARE(dialogs.askedOf(QStringLiteral("info")).size(), 1);
+    QCOMPARE(dialogs.askedOf(QStringLiteral("warning")).size(), 1);
+    QVERIFY2(dialogs.asked.last().contains(QStringLiteral("nem nyitható meg")) &&
+                 dialogs.asked.last().contains(path(QStringLiteral("n.csv"))),
+             qPrintable(dialogs.asked.last()));
+    QCOMPARE(failing.result(), int(QDialog::Accepted));
 }
 
 void ExportWindowsTest::exportWindowStop() {
@@ -246,6 +262,16 @@ void ExportWindowsTest::htmlWindow() {
     QCOMPARE(w.writtenFolder(), path(QStringLiteral("masik")));
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QVERIFY(dialogs.asked.isEmpty());
+
+    // The page is written, but no program opens it: the user is told.
+    Tfrm_HtmlExport failing(list, path(QStringLiteral("html")), &dialogs);
+    failing.setFileOpener([](const QUrl&) { return false; });
+    failing.show();
+    failing.okButton()->click();
+    QCOMPARE(dialogs.askedOf(QStringLiteral("warning")).size(), 1);
+    QVERIFY2(dialogs.asked.last().contains(QStringLiteral("nem nyitható meg")), qPrintable(dialogs.asked.last()));
+    QVERIFY(QFile::exists(path(QStringLiteral("html/kiadott-sz_ml_k.htm"))));
+    QCOMPARE(failing.result(), int(QDialog::Accepted));
 }
 
 void ExportWindowsTest::mailWindow() {
@@ -264,10 +290,20 @@ void ExportWindowsTest::mailWindow() {
                      return answer;
                  },
                  &dialogs);
+    installFocusPainter();
     w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(w.recipientEdit()->text(), QStringLiteral("vevo@example.hu"));
     QCOMPARE(w.bodyEdit()->document()->blockCount(), 3);
     QCOMPARE(w.focusWidget(), w.recipientEdit());
+    // The fields take the focus colour; the text area keeps its own and
+    // marks the current line.
+    QCOMPARE(w.recipientEdit()->palette().color(QPalette::Base), kFocusColor);
+    w.bodyEdit()->setFocus();
+    QCOMPARE(w.focusWidget(), w.bodyEdit());
+    QVERIFY(w.bodyEdit()->palette().color(QPalette::Base) != kFocusColor);
+    QVERIFY(w.recipientEdit()->palette().color(QPalette::Base) != kFocusColor);
     // A failed sending is told and the window stays open.
     w.sendButton()->click();
     QCOMPARE(sent.size(), 1);
